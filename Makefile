@@ -1,0 +1,35 @@
+# Top-level commands. Each one first installs what is missing (tools/install-deps.sh).
+JOBS ?= 2
+NATIVE := build/native
+WIN32  := build/win32
+
+.PHONY: all deps build native win32 test test-native test-wine demo dist clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+native: deps
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+
+win32: deps
+	@cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
+	@cmake --build $(WIN32) -j $(JOBS)
+
+build: native win32
+
+test-native: native
+	@cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
+
+# The Wine tests run inside one session: a private Xvfb and a persistent wineserver.
+test-wine: win32
+	@tools/wine-session.sh $(WIN32) ctest --test-dir $(WIN32) --output-on-failure
+
+test: build
+	@$(MAKE) --no-print-directory test-native
+	@$(MAKE) --no-print-directory test-wine
+
+clean:
+	rm -rf build out

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Usage: wine-session.sh BUILD_DIR COMMAND [ARGS...]
+#
+# Runs COMMAND inside a private Wine session for BUILD_DIR: the prefix BUILD_DIR/wineprefix
+# (created once and reused: 32-bit, fonts linked, a 1600x1200 virtual desktop so display
+# modes can change), a private Xvfb display and a persistent wineserver. Both are stopped
+# afterwards; only the ones this script started are touched.
+set -euo pipefail
+
+build=$(cd "$1" && pwd); shift
+export WINEPREFIX="$build/wineprefix"
+export WINEARCH=win32
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+xvfb_pid=""
+stop_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap stop_session EXIT
+
+start_xvfb() {
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp 5>"$fdfile" 2>/dev/null &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do
+    if [ -s "$fdfile" ]; then break; fi
+    sleep 0.05
+  done
+  if [ ! -s "$fdfile" ]; then echo "wine-session: Xvfb did not start" >&2; exit 1; fi
+  export DISPLAY=":$(head -n1 "$fdfile")"
+  rm -f "$fdfile"
+}
+
+make_prefix() {
+  [ -f "$WINEPREFIX/.vexilumarine-ready" ] && return 0
+  rm -rf "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 || true
+  wineserver -w
+  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+  ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+  local reg="$WINEPREFIX/desktop.reg"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="1600x1200"\n' >"$reg"
+  wine regedit /S "$reg" >/dev/null 2>&1
+  wineserver -w
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-session: could not create $WINEPREFIX" >&2; exit 1; }
+  touch "$WINEPREFIX/.vexilumarine-ready"
+}
+
+start_xvfb
+make_prefix
+wineserver -p
+export VEXIL_WINE_SESSION=1
+"$@"
