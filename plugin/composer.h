@@ -1,0 +1,31 @@
+// Render: the back buffer's preparation, one scheduler step, the overlays and the present.
+#pragma once
+
+#include "vis_module.h"
+
+struct ComposerState {
+  int frameCount;
+  int playPosition;
+  int trackLength;
+  char currentTitle[128];
+  int framesPerSecond;
+  DWORD lastFpsTime;
+  int lastFpsCount;
+  IDirectDrawSurface* feedbackSource;
+  IDirectDrawSurface* feedbackTarget;
+};
+
+extern ComposerState composer;
+
+int renderFrame(const VisModule& module);
+void drawTitleText(int grey);
+int formatPlayTime(int positionMs, int lengthMs, char* buffer);
+// Frames per second over the last interval, computed in 64 bits so it survives long runs.
+int framesPerSecondOver(int frames, int lastFrames, DWORD elapsedMs);
+// The title grey of the current frame, or -1 for no title strip; may change titleReshow.
+int titleGrey(int positionMs, int lengthMs, bool* redraw);
+
+// Init's steps after the display exists.
+void prepareTitleStrip(const VisModule& module);
+void clearTimeBitmaps();
+void clearBackBuffer();

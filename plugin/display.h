@@ -1,0 +1,55 @@
+// Every display object the plug-in owns from Init to Quit.
+#pragma once
+
+#include "effect.h"
+#include "platform/platform.h"
+#include "render/bitmap_texture.h"
+
+struct DisplayState {
+  IDirectDraw* ddraw;
+  IDirect3D2* d3d;
+  IDirectDrawSurface* primarySurface;
+  IDirectDrawSurface* backBuffer;
+  IDirectDrawSurface* zBuffer;
+  IDirect3DDevice2* device;
+  IDirect3DViewport2* viewport;
+  IDirect3DLight* lightObjects[4];
+  IDirect3DMaterial2* markerMaterial;
+  D3DMATERIALHANDLE markerHandle;
+  IDirect3DMaterial2* materialObjects[16];
+  MaterialTable materials;
+  BitmapTexture textureRecords[3];
+  D3DTEXTUREHANDLE textureHandles[3];
+  D3DMATRIX worldMatrix;
+  D3DMATRIX viewMatrix;
+  D3DMATRIX projectionMatrix;
+  D3DLIGHT sceneLight;
+  const char* deviceKind;
+  int displayWidth;
+  int displayHeight;
+  HDC titleDC;
+  HDC timeDC;
+  HBITMAP titleBitmap;
+  HBITMAP timeBitmapA;
+  HBITMAP timeBitmapB;
+  HFONT overlayFont;
+};
+
+extern DisplayState display;
+
+// The configured mode size (from "graphics mode"; 640 x 480 at load) and the letterbox choice.
+extern int modeWidth;
+extern int modeHeight;
+extern int notWidescreen;
+// The plug-in's window.
+extern HWND pluginWindow;
+
+extern const char* const textureFiles[3];
+
+int setupDisplay(const char* driverName);
+int setDisplayMode(int width, int height, int bitsPerPixel);
+int createDevice();
+int setupScene();
+void releaseDisplayObjects(int all);
+// The GDI overlay objects, which releaseDisplayObjects leaves alone.
+void releaseOverlayObjects();

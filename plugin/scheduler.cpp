@@ -1,0 +1,266 @@
+#include "scheduler.h"
+
+#include <cmath>
+
+#include "display.h"
+#include "host_queries.h"
+#include "settings/settings.h"
+
+SchedulerState scheduler = {introIndex, 0, 0, 1, 0, 0, 1.0f, 0, 0, 0, 0};
+EffectRecord effectRecords[effectCount];
+AudioAnalysis audioAnalysis;
+
+const EffectEntry effectTable[effectCount] = {
+    {&waterEffect, "Water", 15},
+    {&spectrumAnalyserEffect, "2d Spectrum Analyser", 15},
+    {&sphericalShellsEffect, "Spherical Shells", 14},
+    {&freakyMoveyThingyEffect, "Freaky Movey Thingy", 15},
+    {&volumetricLightEffect, "Volumetric Light", 12},
+    {&spikeCylinderEffect, "Spike Cylinder", 12},
+    {&superShellsEffect, "Super Shells", 14},
+    {&introEffect, "Intro", 14},
+};
+
+namespace {
+
+D3DLVERTEX markerVertices[8];
+WORD markerIndices[36] = {0, 1, 2, 2, 3, 0, 4, 6, 5, 6, 4, 7, 1, 5, 2, 2, 5, 6,
+                          0, 3, 4, 3, 7, 4, 3, 2, 6, 6, 7, 3, 0, 5, 1, 5, 0, 4};
+
+constexpr int selectableEffects = 7;
+constexpr DWORD introPauseMs = 1000;
+
+double unitRandom() { return rand() * (1.0 / 32767); }
+
+int colourByte(double level) { return int(level * 255); }
+
+// Enabled for the rotation; a file with no effect enabled rotates through all seven.
+bool takesPart(int effect) {
+  if (effect < 0 || effect >= selectableEffects) return false;
+  for (int i = 0; i < selectableEffects; ++i)
+    if (effectRecords[i].enabled) return effectRecords[effect].enabled != 0;
+  return true;
+}
+
+// A fade length of 0 or below has no fades; it must not stall the rotation either, so the
+// pause threshold then falls back to the intro's.
+DWORD pauseThreshold() {
+  return settings.fadeLengthMs > 0 ? DWORD(settings.fadeLengthMs) : introPauseMs;
+}
+
+void applyPauseRule(DWORD now, DWORD threshold) {
+  if (now > scheduler.lastFrameTime + threshold) scheduler.deadline += now - scheduler.lastFrameTime;
+  scheduler.lastFrameTime = now;
+}
+
+void decideTitleReshow(const VisModule& module) {
+  if (settings.persistentTitle) return;
+  const int shown = settings.titlePersistenceMs + settings.titleFadeMs;
+  scheduler.titleReshow = 1;
+  scheduler.reshowPosition = queryPlayPosition(module);
+  if (scheduler.reshowPosition < shown) scheduler.titleReshow = 0;
+  const int length = queryTrackLengthSeconds(module) * 1000;
+  if (scheduler.reshowPosition > length - 2 * shown) scheduler.titleReshow = 0;
+}
+
+DWORD effectSpan() { return DWORD(settings.effectLengthMs) + 2 * DWORD(settings.fadeLengthMs); }
+
+int stopCurrent() { return effectTable[scheduler.currentEffect].ops->stop(display.device); }
+
+D3DTEXTUREHANDLE currentTexture() {
+  const int slot = scheduler.currentEffect == introIndex ? 2 : scheduler.textureChoice;
+  return display.textureHandles[slot];
+}
+
+int runFrame(const VisModule& module) {
+  const int current = scheduler.currentEffect;
+  const EffectOps& ops = *effectTable[current].ops;
+  EffectRecord& record = effectRecords[current];
+  const double progress = 1.0 - double(DWORD(scheduler.deadline - scheduler.lastFrameTime)) / introSpanMs;
+  if (!ops.update(record, audioAnalysis, module, display.device, progress)) return 0;
+  applyEffectView(record);
+  const DWORD ambient = (DWORD(colourByte(scheduler.fadeLevel * record.ambientColour[0])) << 16) |
+                        (DWORD(colourByte(scheduler.fadeLevel * record.ambientColour[1])) << 8) |
+                        DWORD(colourByte(scheduler.fadeLevel * record.ambientColour[2]));
+  display.device->SetLightState(D3DLIGHTSTATE_AMBIENT, ambient);
+  if (!ops.draw(module, display.device, display.materials, effectTable[current].materialIndex, currentTexture()))
+    return 0;
+  if (FAILED(display.device->SetTransform(D3DTRANSFORMSTATE_WORLD, &display.worldMatrix))) return 0;
+  for (int i = 0; i < 4; ++i) applyEffectLight(record.lights[i], i, record.showLightMarkers);
+  return SUCCEEDED(display.device->SetTransform(D3DTRANSFORMSTATE_WORLD, &display.worldMatrix)) ? 1 : 0;
+}
+
+int stepIntro(const VisModule& module) {
+  scheduler.fadeLevel = 1.0f;
+  const DWORD now = timeGetTime();
+  applyPauseRule(now, introPauseMs);
+  if (now >= scheduler.deadline) {
+    scheduler.introRunning = 0;
+    if (!stopCurrent()) return 0;
+    scheduler.overlaysOn = 1;
+    decideTitleReshow(module);
+    scheduler.currentEffect = std::int8_t(scheduler.cycleAll ? chooseNextEffect(scheduler.currentEffect)
+                                                             : scheduler.chosenEffect);
+    scheduler.textureChoice = std::int8_t(chooseTexture());
+    scheduler.fadeLevel = 0.0f;
+    scheduler.deadline = timeGetTime() + effectSpan();
+    if (!startCurrentEffect()) return 0;
+  }
+  return runFrame(module);
+}
+
+int stepRotation(const VisModule& module) {
+  const DWORD now = timeGetTime();
+  applyPauseRule(now, pauseThreshold());
+  if (now < scheduler.deadline || now <= scheduler.deadline - DWORD(settings.fadeLengthMs) -
+                                               DWORD(settings.effectLengthMs)) {
+    scheduler.fadeLevel = fadeLevelAt(now);
+  } else {
+    if (!stopCurrent()) return 0;
+    if (scheduler.currentEffect == introIndex) {
+      scheduler.overlaysOn = 1;
+      decideTitleReshow(module);
+    }
+    scheduler.currentEffect = std::int8_t(chooseNextEffect(scheduler.currentEffect));
+    scheduler.textureChoice = std::int8_t(chooseTexture());
+    scheduler.deadline = timeGetTime() + effectSpan();
+    if (!startCurrentEffect()) return 0;
+  }
+  return runFrame(module);
+}
+
+}  // namespace
+
+float fadeLevelAt(DWORD now) {
+  const int fade = settings.fadeLengthMs;
+  const DWORD effect = DWORD(settings.effectLengthMs);
+  if (fade <= 0) return 1.0f;
+  const DWORD f = DWORD(fade);
+  if (now <= scheduler.deadline - f - effect) return float(DWORD(now + 2 * f + effect - scheduler.deadline)) / float(fade);
+  if (now < scheduler.deadline - f) return 1.0f;
+  return float(DWORD(scheduler.deadline - now)) / float(fade);
+}
+
+int chooseNextEffect(int current) {
+  bool another = false;
+  for (int i = 0; i < selectableEffects; ++i) another = another || (i != current && takesPart(i));
+  if (!another) return takesPart(current) ? current : 0;
+  if (settings.randomEffectOrder) {
+    int candidate;
+    do {
+      candidate = int(unitRandom() * selectableEffects);
+    } while (candidate == current || !takesPart(candidate));
+    return candidate;
+  }
+  int index = current + 1;
+  if (index >= selectableEffects) index = 0;
+  while (!takesPart(index)) index = index + 1 >= selectableEffects ? 0 : index + 1;
+  return index;
+}
+
+int chooseTexture() {
+  const int choice = int(unitRandom() * 3);
+  return choice > 2 ? 2 : choice;
+}
+
+int startCurrentEffect() {
+  const int current = scheduler.currentEffect;
+  return effectTable[current].ops->start(effectRecords[current], display.device);
+}
+
+int stepScheduler(const VisModule& module) {
+  if (!display.device) return 0;
+  if (scheduler.introRunning) return stepIntro(module);
+  if (scheduler.cycleAll) return stepRotation(module);
+  scheduler.fadeLevel = 1.0f;
+  return runFrame(module);
+}
+
+void applyEffectView(const EffectRecord& record) {
+  const double u = record.viewAngles[0], v = record.viewAngles[1], w = record.viewAngles[2];
+  const double cu = std::cos(u), su = std::sin(u), cv = std::cos(v), sv = std::sin(v);
+  const double cw = std::cos(w), sw = std::sin(w);
+  D3DMATRIX& m = display.viewMatrix;
+  m._11 = float(cv * cw);
+  m._12 = float(su * sv * cw + cu * sw);
+  m._13 = float(su * sw - cu * sv * cw);
+  m._14 = 0;
+  m._21 = float(-cv * sw);
+  m._22 = float(cu * cw - su * sv * sw);
+  m._23 = float(cu * sv * sw + su * cw);
+  m._24 = 0;
+  m._31 = float(sv);
+  m._32 = float(-su * cv);
+  m._33 = float(cu * cv);
+  m._34 = 0;
+  m._41 = float(record.viewOffset[0]);
+  m._42 = float(record.viewOffset[1]);
+  m._43 = float(record.viewOffset[2]);
+  m._44 = 1;
+  display.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &m);
+}
+
+int applyEffectLight(const LightSpec& spec, int index, int marker) {
+  D3DLIGHT& light = display.sceneLight;
+  const double fade = scheduler.fadeLevel;
+  light.dcvColor.r = float(fade * spec.colour[0]);
+  light.dcvColor.g = float(fade * spec.colour[1]);
+  light.dcvColor.b = float(fade * spec.colour[2]);
+  light.dvPosition.x = float(spec.position[0]);
+  light.dvPosition.y = float(spec.position[1]);
+  light.dvPosition.z = float(spec.position[2]);
+  light.dvAttenuation2 = float(spec.attenuation);
+  if (!display.lightObjects[index] || FAILED(display.lightObjects[index]->SetLight(&light))) return 0;
+  if (marker == 1) {
+    const DWORD colour = 0x80000000u | (DWORD(colourByte(fade * spec.colour[0])) << 16) |
+                         (DWORD(colourByte(fade * spec.colour[1])) << 8) | DWORD(colourByte(fade * spec.colour[2]));
+    for (D3DLVERTEX& v : markerVertices) v.color = colour;
+    IDirect3DDevice2* device = display.device;
+    device->BeginScene();
+    D3DMATRIX at = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    at._41 = float(spec.position[0]);
+    at._42 = float(spec.position[1]);
+    at._43 = float(spec.position[2]);
+    device->SetTransform(D3DTRANSFORMSTATE_WORLD, &at);
+    device->SetLightState(D3DLIGHTSTATE_MATERIAL, display.markerHandle);
+    device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, 0);
+    device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, markerVertices, 8, markerIndices, 36, D3DDP_WAIT);
+    device->EndScene();
+  }
+  return 1;
+}
+
+void buildMarkerCube() {
+  static const float corners[8][5] = {
+      {-0.15f, -0.15f, -0.15f, 0, 1}, {-0.15f, 0.15f, -0.15f, 0, 0}, {0.15f, 0.15f, -0.15f, 1, 0},
+      {0.15f, -0.15f, -0.15f, 1, 1},  {-0.15f, -0.15f, 0.15f, 0, 1}, {-0.15f, 0.15f, 0.15f, 0, 0},
+      {0.15f, 0.15f, 0.15f, 1, 0},    {0.15f, -0.15f, 0.15f, 1, 1}};
+  for (int i = 0; i < 8; ++i) {
+    D3DLVERTEX& v = markerVertices[i];
+    v.x = corners[i][0];
+    v.y = corners[i][1];
+    v.z = corners[i][2];
+    v.dwReserved = 0;
+    v.color = 0x0AFFFFFF;
+    v.specular = 0;
+    v.tu = corners[i][3];
+    v.tv = corners[i][4];
+  }
+}
+
+int startBlendOn(EffectRecord&, IDirect3DDevice2* device) {
+  device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, FALSE);
+  return 1;
+}
+
+int stopBlendOff(IDirect3DDevice2* device) {
+  device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, TRUE);
+  return 1;
+}
+
+int noOpStart(EffectRecord&, IDirect3DDevice2*) { return 1; }
+int noOp(IDirect3DDevice2*) { return 1; }

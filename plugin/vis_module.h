@@ -1,0 +1,42 @@
+// The records the plug-in shares with the host player.
+#pragma once
+
+#include "platform/platform.h"
+
+struct VisModule {
+  char* description;
+  HWND hwndParent;
+  HINSTANCE hDllInstance;
+  int sRate;
+  int nCh;
+  int latencyMs;
+  int delayMs;
+  int spectrumNch;
+  int waveformNch;
+  unsigned char spectrumData[2][576];
+  unsigned char waveformData[2][576];
+  void (*Config)(VisModule* module);
+  int (*Init)(VisModule* module);
+  int (*Render)(VisModule* module);
+  void (*Quit)(VisModule* module);
+  void* userData;
+};
+
+struct VisHeader {
+  int version;
+  char* description;
+  VisModule* (*getModule)(int which);
+};
+
+#if defined(_WIN32) && !defined(_WIN64)
+#include <cstddef>
+static_assert(sizeof(VisHeader) == 12);
+static_assert(offsetof(VisModule, nCh) == 16);
+static_assert(offsetof(VisModule, spectrumData) == 36);
+static_assert(offsetof(VisModule, waveformData) == 36 + 1152);
+static_assert(offsetof(VisModule, Config) == 36 + 2304);
+static_assert(sizeof(VisModule) == 36 + 2304 + 20);
+#endif
+
+extern "C" VisHeader* winampVisGetHeader();
+VisModule* getModule(int which);
