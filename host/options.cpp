@@ -1,0 +1,83 @@
+#include "options.h"
+
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+bool toInt(const std::string& text, int& value) {
+  char* end = nullptr;
+  long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || v < -1000000000L || v > 1000000000L) return false;
+  value = int(v);
+  return true;
+}
+
+bool toNumberList(const std::string& text, std::vector<int>& values) {
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    int v;
+    if (!toInt(item, v) || v < 0) return false;
+    values.push_back(v);
+  }
+  return !values.empty();
+}
+
+}  // namespace
+
+const char* usageText() {
+  return "usage: vishost [--plugin PATH] [--list] [--config] [--module N] [--frames K | --seconds S] [--fps N]\n"
+         "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
+         "               [--title TEXT]...\n";
+}
+
+bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) {
+        error = arg + " needs a value";
+        return false;
+      }
+      out = argv[++i];
+      return true;
+    };
+    auto number = [&](int& out, int low, int high) {
+      std::string text;
+      if (!value(text)) return false;
+      if (!toInt(text, out) || out < low || out > high) {
+        error = arg + ": '" + text + "' is not a number from " + std::to_string(low) + " to " + std::to_string(high);
+        return false;
+      }
+      return true;
+    };
+    std::string text;
+    if (arg == "--list") o.list = true;
+    else if (arg == "--config") o.config = true;
+    else if (arg == "--widescreen") o.widescreen = true;
+    else if (arg == "--benchmark") o.benchmark = true;
+    else if (arg == "--plugin") { if (!value(o.pluginPath)) return false; }
+    else if (arg == "--out") { if (!value(o.outDir)) return false; }
+    else if (arg == "--title") { if (!value(text)) return false; o.titles.push_back(text); }
+    else if (arg == "--module") { if (!number(o.module, 0, 1000)) return false; }
+    else if (arg == "--frames") { if (!number(o.frames, 0, 100000000)) return false; }
+    else if (arg == "--fps") { if (!number(o.fps, 1, 1000)) return false; }
+    else if (arg == "--mode") { if (!number(o.graphicsMode, 0, 10)) return false; }
+    else if (arg == "--seconds") {
+      int s;
+      if (!number(s, 1, 1000000)) return false;
+      o.seconds = s;
+    } else if (arg == "--capture-at") {
+      if (!value(text)) return false;
+      if (!toNumberList(text, o.captureAt)) {
+        error = "--capture-at: '" + text + "' is not a list of frame numbers";
+        return false;
+      }
+    } else {
+      error = "unknown argument '" + arg + "'";
+      return false;
+    }
+  }
+  return true;
+}

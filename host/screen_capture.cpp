@@ -1,0 +1,61 @@
+#include "screen_capture.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+bool writeBmp(const std::string& path, int width, int height, const std::vector<unsigned char>& pixels) {
+  const int rowBytes = (width * 3 + 3) & ~3;
+  BITMAPFILEHEADER file = {};
+  BITMAPINFOHEADER info = {};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + DWORD(rowBytes) * DWORD(height);
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = height;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (!out) return false;
+  bool ok = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1 &&
+            std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
+  return std::fclose(out) == 0 && ok;
+}
+
+}  // namespace
+
+bool captureScreen(int width, int height, const std::string& path) {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return false;
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (dib && memory) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    ok = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY) != 0;
+    GdiFlush();
+    SelectObject(memory, old);
+    if (ok) {
+      const size_t bytes = size_t((width * 3 + 3) & ~3) * size_t(height);
+      std::vector<unsigned char> pixels(static_cast<unsigned char*>(bits), static_cast<unsigned char*>(bits) + bytes);
+      ok = writeBmp(path, width, height, pixels);
+    }
+  }
+  if (dib) DeleteObject(dib);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
