@@ -82,6 +82,37 @@ TEST(AudioAnalysis, ChannelCountsOutsideOneAndTwo) {
   EXPECT_EQ(std::memcmp(&seven, &stereo, sizeof seven), 0);
 }
 
+TEST(AudioAnalysis, StereoChannelsAreMeasuredApartAndExtraChannelsAreIgnored) {
+  VisModule module = silentModule(2);
+  for (int k = 0; k < 576; ++k) module.waveformData[1][k] = (k % 2) ? 200 : 100;
+  AudioAnalysis a{};
+  a.waveActivity[0] = 0.5;
+  analyseWaveform(module, a);
+  EXPECT_EQ(a.waveActivity[0], 0.0);
+  EXPECT_EQ(a.waveActivity[1], 1.0);  // quotient 575 x 100 / 288 = 199, clamped to 128
+
+  for (int k = 0; k < 576; ++k) module.waveformData[1][k] = (k % 4 == 1) ? 140 : 128;  // 144 spikes: 288 steps of 12
+  module.nCh = 7;
+  analyseWaveform(module, a);
+  EXPECT_EQ(a.waveActivity[1], 12 * 0.0078125);
+  EXPECT_EQ(a.waveActivity[0], 0.0);
+}
+
+TEST(AudioAnalysis, OneFrameAddsTheBinPairOverTwoHundredFiftySixThenDecays) {
+  VisModule module = silentModule(1);
+  module.spectrumData[0][30] = 100;
+  module.spectrumData[0][32] = 28;  // band 1: (100 + 28) / 256 = 0.5
+  module.spectrumData[0][1] = 255;  // between band 0's bins: ignored
+  AudioAnalysis a{};
+  analyseSpectrum(module, a);
+  // Within single-precision rounding of the step.
+  EXPECT_NEAR(a.bandPhase[1][0], 0.05 * 0.5, 1e-7);
+  EXPECT_NEAR(a.bandEnergy[1][0], 0.5 * 0.95, 1e-7);
+  EXPECT_EQ(a.bandEnergy[0][0], 0.0);
+  EXPECT_EQ(a.bandPhase[1][1], a.bandPhase[1][0]);
+  EXPECT_NEAR(a.totalEnergy, 0.5 * 0.95 * 0.5, 1e-7);  // mono: the mean of two energies
+}
+
 TEST(AudioAnalysis, SteadyToneSettlesAtNineteenTimesTheStep) {
   VisModule module = silentModule(2);
   module.spectrumData[0][0] = module.spectrumData[0][2] = 255;

@@ -1,6 +1,7 @@
 // A Direct3D device on the stand-in for tests that drive an effect's operations directly.
 #pragma once
 
+#include "effect.h"
 #include "standin/control.h"
 
 inline IDirect3DDevice2* makeEffectDevice() {
