@@ -1,0 +1,9 @@
+#include "effect_frame.h"
+#include "effects/spectrum_analyser.h"
+
+namespace {
+
+void BM_SpectrumAnalyserFrame(benchmark::State& state) { runEffectFrames(state, spectrumAnalyserEffect, 15, false); }
+BENCHMARK(BM_SpectrumAnalyserFrame);
+
+}  // namespace
