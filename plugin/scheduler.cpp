@@ -32,6 +32,10 @@ constexpr DWORD introPauseMs = 1000;
 
 double unitRandom() { return rand() * (1.0 / 32767); }
 
+// Clock comparisons by signed difference, so the 49.7-day wrap of the millisecond clock
+// neither ends an effect early nor freezes it.
+bool reached(DWORD now, DWORD moment) { return std::int32_t(now - moment) >= 0; }
+
 int colourByte(double level) { return int(level * 255); }
 
 // Enabled for the rotation; a file with no effect enabled rotates through all seven.
@@ -49,7 +53,7 @@ DWORD pauseThreshold() {
 }
 
 void applyPauseRule(DWORD now, DWORD threshold) {
-  if (now > scheduler.lastFrameTime + threshold) scheduler.deadline += now - scheduler.lastFrameTime;
+  if (now - scheduler.lastFrameTime > threshold) scheduler.deadline += now - scheduler.lastFrameTime;
   scheduler.lastFrameTime = now;
 }
 
@@ -76,7 +80,7 @@ int runFrame(const VisModule& module) {
   const int current = scheduler.currentEffect;
   const EffectOps& ops = *effectTable[current].ops;
   EffectRecord& record = effectRecords[current];
-  const double progress = 1.0 - double(DWORD(scheduler.deadline - scheduler.lastFrameTime)) / introSpanMs;
+  const double progress = introProgress();
   if (!ops.update(record, audioAnalysis, module, display.device, progress)) return 0;
   applyEffectView(record);
   const DWORD ambient = (DWORD(colourByte(scheduler.fadeLevel * record.ambientColour[0])) << 16) |
@@ -94,7 +98,7 @@ int stepIntro(const VisModule& module) {
   scheduler.fadeLevel = 1.0f;
   const DWORD now = timeGetTime();
   applyPauseRule(now, introPauseMs);
-  if (now >= scheduler.deadline) {
+  if (reached(now, scheduler.deadline)) {
     scheduler.introRunning = 0;
     if (!stopCurrent()) return 0;
     scheduler.overlaysOn = 1;
@@ -112,8 +116,7 @@ int stepIntro(const VisModule& module) {
 int stepRotation(const VisModule& module) {
   const DWORD now = timeGetTime();
   applyPauseRule(now, pauseThreshold());
-  if (now < scheduler.deadline || now <= scheduler.deadline - DWORD(settings.fadeLengthMs) -
-                                               DWORD(settings.effectLengthMs)) {
+  if (!reached(now, scheduler.deadline)) {
     scheduler.fadeLevel = fadeLevelAt(now);
   } else {
     if (!stopCurrent()) return 0;
@@ -136,9 +139,14 @@ float fadeLevelAt(DWORD now) {
   const DWORD effect = DWORD(settings.effectLengthMs);
   if (fade <= 0) return 1.0f;
   const DWORD f = DWORD(fade);
-  if (now <= scheduler.deadline - f - effect) return float(DWORD(now + 2 * f + effect - scheduler.deadline)) / float(fade);
-  if (now < scheduler.deadline - f) return 1.0f;
+  if (reached(scheduler.deadline - f - effect, now))
+    return float(DWORD(now + 2 * f + effect - scheduler.deadline)) / float(fade);
+  if (!reached(now, scheduler.deadline - f)) return 1.0f;
   return float(DWORD(scheduler.deadline - now)) / float(fade);
+}
+
+double introProgress() {
+  return 1.0 - double(DWORD(scheduler.deadline - scheduler.lastFrameTime)) / introSpanMs;
 }
 
 int chooseNextEffect(int current) {

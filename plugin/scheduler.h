@@ -44,3 +44,5 @@ void buildMarkerCube();
 int chooseNextEffect(int current);
 int chooseTexture();
 float fadeLevelAt(DWORD now);
+// The intro's `progress`: 1 - (deadline - lastFrameTime) / 12000.
+double introProgress();

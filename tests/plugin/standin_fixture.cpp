@@ -17,6 +17,7 @@ void resetPluginState() {
   appActive = 0;
   inMenuLoop = 0;
   visModule.hwndParent = nullptr;
+  visModule.hDllInstance = reinterpret_cast<HINSTANCE>(0x400000);
   visModule.nCh = 0;
   std::memset(visModule.spectrumData, 0, sizeof visModule.spectrumData);
   std::memset(visModule.waveformData, 0, sizeof visModule.waveformData);

@@ -74,6 +74,7 @@ bool dialogEnded(HWND dialog, INT_PTR* result = nullptr);
 // Simulated COM objects.
 int refCount(const void* object);  // 0 once released for good
 int liveComObjects();
+std::vector<std::string> liveComLabels();
 std::string label(const void* object);
 // Texture formats offered by every device's EnumTextureFormats, in order.
 void setTextureFormats(const std::vector<DDPIXELFORMAT>& formats);

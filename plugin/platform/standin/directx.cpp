@@ -129,6 +129,12 @@ struct SimSurface : Sim<IDirectDrawSurface2> {
   explicit SimSurface(const char* prefix) : Sim(prefix) {}
 
   void* query(REFIID iid) override;
+  // Like DirectDraw: a surface gives up the surfaces attached to it when it goes.
+  void released() override {
+    if (attached) attached->Release();
+    if (zBuffer) zBuffer->Release();
+    attached = zBuffer = nullptr;
+  }
   HRESULT AddAttachedSurface(IDirectDrawSurface* surface) override {
     HRESULT hr = traced("AddAttachedSurface", nameOf(surface));
     if (SUCCEEDED(hr)) {
@@ -434,6 +440,13 @@ int liveComObjects() {
   int live = 0;
   for (const auto& object : dx().objects) live += object->refs > 0;
   return live;
+}
+
+std::vector<std::string> liveComLabels() {
+  std::vector<std::string> out;
+  for (const auto& object : dx().objects)
+    if (object->refs > 0) out.push_back(object->label + " x" + std::to_string(object->refs));
+  return out;
 }
 
 std::string label(const void* object) {

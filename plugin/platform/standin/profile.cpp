@@ -141,7 +141,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (sectionAt == lines.size()) continue;
     size_t eq = lines[i].find('=');
     if (eq != std::string::npos && sameText(trim(lines[i].substr(0, eq)), key)) {
-      lines[i] = entry;
+      lines[i] = trim(lines[i].substr(0, eq)) + "=" + (value ? value : "");  // the stored key keeps its spelling
       replaced = true;
     } else if (!trim(lines[i]).empty()) {
       insertAt = i + 1;

@@ -1,0 +1,243 @@
+#include "standin_fixture.h"
+
+#include <set>
+
+namespace {
+
+class Scheduler : public PluginTest {
+ protected:
+  // Selects module `which`, sets up a host and runs Init at `start` ms on the clock.
+  void startRun(int which, DWORD start = 0) {
+    standin::setTime(start);
+    makeHost();
+    ASSERT_NE(getModule(which), nullptr);
+    ASSERT_EQ(initModule(&visModule), 0);
+    begin = start;
+  }
+  // One frame `ms` after the previous one.
+  void frameAfter(DWORD ms) {
+    standin::advanceTime(ms);
+    renderModule(&visModule);
+  }
+  // One frame at `ms` after Init.
+  void frameAt(DWORD ms) {
+    standin::setTime(begin + ms);
+    renderModule(&visModule);
+  }
+  // Frames every `step` ms until `ms` have passed since Init.
+  void runUntil(DWORD ms, DWORD step = 10) {
+    while (DWORD(timeGetTime() - begin) + step <= ms) frameAfter(step);
+  }
+  void enableOnly(std::initializer_list<int> effects) {
+    for (int i = 0; i < 7; ++i) effectRecords[i].enabled = 0;
+    for (int e : effects) effectRecords[e].enabled = 1;
+  }
+  DWORD begin = 0;
+};
+
+TEST_F(Scheduler, IntroProgressStartsNearOneSixthAndOverlaysWaitForItsEnd) {
+  startRun(0);
+  frameAfter(16);
+  EXPECT_NEAR(introProgress(), 1.0 / 6, 0.01);
+  EXPECT_EQ(scheduler.currentEffect, introIndex);
+  runUntil(9990);
+  EXPECT_EQ(scheduler.overlaysOn, 0);
+  EXPECT_EQ(scheduler.introRunning, 1);
+  EXPECT_NEAR(introProgress(), 1.0 - 10.0 / 12000, 1e-3);
+  frameAt(10000);
+  EXPECT_EQ(scheduler.introRunning, 0);
+  EXPECT_EQ(scheduler.overlaysOn, 1);
+  EXPECT_NE(scheduler.currentEffect, introIndex);
+}
+
+TEST_F(Scheduler, DefaultRotationFadesInHoldsAndFadesOutOverTwelveSeconds) {
+  startRun(0);
+  runUntil(10000);
+  const int first = scheduler.currentEffect;
+  EXPECT_EQ(scheduler.deadline, begin + 22000);
+  frameAfter(500);
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 0.5f);
+  frameAfter(500);
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f);
+  runUntil(20990);
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f);
+  runUntil(21500);
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 0.5f);
+  runUntil(21990);
+  EXPECT_EQ(scheduler.currentEffect, first);
+  frameAfter(10);
+  EXPECT_NE(scheduler.currentEffect, first);
+  EXPECT_EQ(scheduler.deadline, begin + 34000);
+}
+
+TEST_F(Scheduler, PausedFrameMovesTheDeadlineByTheGapInBothBranches) {
+  startRun(0);
+  frameAfter(100);
+  frameAfter(2500);  // a gap longer than the intro's 1000 ms
+  EXPECT_EQ(scheduler.deadline, begin + 10000 + 2500);
+  frameAfter(900);  // not a pause
+  EXPECT_EQ(scheduler.deadline, begin + 12500);
+
+  runUntil(12500);
+  ASSERT_EQ(scheduler.introRunning, 0);
+  const DWORD deadline = scheduler.deadline;
+  frameAfter(1001);  // longer than the fade length
+  EXPECT_EQ(scheduler.deadline, deadline + 1001);
+  frameAfter(1000);
+  EXPECT_EQ(scheduler.deadline, deadline + 1001);
+}
+
+TEST_F(Scheduler, SequentialOrderVisitsOnlyTheEnabledEffects) {
+  startRun(0);
+  settings.randomEffectOrder = 0;
+  enableOnly({1, 4});
+  std::vector<int> shown;
+  for (int i = 0; i < 5; ++i) {
+    runUntil(10000 + 12000 * DWORD(i));
+    shown.push_back(scheduler.currentEffect);
+  }
+  EXPECT_EQ(shown, (std::vector<int>{1, 4, 1, 4, 1}));
+}
+
+TEST_F(Scheduler, RandomOrderNeverRepeatsAndNeverPicksADisabledEffect) {
+  startRun(0);
+  enableOnly({0, 2, 3, 6});
+  std::set<int> seen;
+  int previous = scheduler.currentEffect;
+  for (int i = 0; i < 200; ++i) {
+    const int next = chooseNextEffect(previous);
+    EXPECT_NE(next, previous);
+    EXPECT_TRUE(effectRecords[next].enabled) << next;
+    seen.insert(next);
+    previous = next;
+  }
+  EXPECT_EQ(seen, (std::set<int>{0, 2, 3, 6}));
+}
+
+TEST_F(Scheduler, TooFewEnabledEffectsNeverHang) {
+  startRun(0);
+  enableOnly({5});
+  EXPECT_EQ(chooseNextEffect(introIndex), 5);
+  EXPECT_EQ(chooseNextEffect(5), 5);  // the only one keeps showing
+  settings.randomEffectOrder = 0;
+  EXPECT_EQ(chooseNextEffect(5), 5);
+
+  enableOnly({});  // a hand-edited file with nothing enabled rotates through all seven
+  std::set<int> seen;
+  int current = introIndex;
+  for (int i = 0; i < 7; ++i) seen.insert(current = chooseNextEffect(current));
+  EXPECT_EQ(seen.size(), 7u);
+  settings.randomEffectOrder = 1;
+  EXPECT_NE(chooseNextEffect(3), 3);
+}
+
+TEST_F(Scheduler, SingleEffectRunKeepsTheChosenEffectAtFullLevel) {
+  startRun(4);
+  runUntil(10000);
+  EXPECT_EQ(scheduler.currentEffect, 3);
+  runUntil(60000, 250);
+  EXPECT_EQ(scheduler.currentEffect, 3);
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f);
+}
+
+TEST_F(Scheduler, AClockWrapDoesNotCutTheIntroShort) {
+  startRun(0, 0xFFFFF000u);
+  frameAfter(100);
+  EXPECT_EQ(scheduler.introRunning, 1);
+  runUntil(9990);
+  EXPECT_EQ(scheduler.introRunning, 1);
+  frameAfter(10);
+  EXPECT_EQ(scheduler.introRunning, 0);
+  frameAfter(500);
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 0.5f);
+}
+
+TEST_F(Scheduler, ZeroOrNegativeFadeLengthShowsFullLevelAndStillRotates) {
+  for (int fade : {0, -500}) {
+    startRun(0);
+    settings.fadeLengthMs = fade;
+    settings.effectLengthMs = 3000;
+    runUntil(10000);
+    const int first = scheduler.currentEffect;
+    frameAfter(10);
+    EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f);
+    runUntil(10000 + 3000 + 2 * fade + 20);
+    EXPECT_NE(scheduler.currentEffect, first) << "fade " << fade;
+    quitModule(&visModule);
+    standin::reset();
+    resetPluginState();
+  }
+}
+
+TEST_F(Scheduler, TextureChoiceStaysWithinTheThreeTextures) {
+  // Find a seed whose first draw is the generator's maximum, 32767.
+  unsigned seed = 0;
+  for (;; ++seed) {
+    srand(seed);
+    if (rand() == 32767) break;
+  }
+  srand(seed);
+  EXPECT_EQ(chooseTexture(), 2);
+  std::set<int> seen;
+  for (int i = 0; i < 1000; ++i) seen.insert(chooseTexture());
+  EXPECT_EQ(seen, (std::set<int>{0, 1, 2}));
+}
+
+TEST_F(Scheduler, FrameCallsTheEffectThenViewAmbientLightsAndWorldInOrder) {
+  startRun(2);
+  effectRecords[introIndex].ambientColour[0] = 0.5;
+  effectRecords[introIndex].ambientColour[2] = 1.0;
+  standin::clearTrace();
+  stepScheduler(visModule);
+  const auto calls = standin::callsOf({"SetTransform", "SetLightState", "SetLight"});
+  ASSERT_EQ(calls.size(), 8u);
+  EXPECT_EQ(calls[0], "device1.SetTransform(2)");           // view
+  EXPECT_EQ(calls[1], "device1.SetLightState(2,8323327)");  // ambient 0x7F00FF
+  EXPECT_EQ(calls[2], "device1.SetTransform(1)");           // world
+  EXPECT_EQ(calls[7], "device1.SetTransform(1)");
+  EXPECT_EQ(standin::countOf("SetLight"), 4);
+}
+
+TEST_F(Scheduler, AFailingWorldTransformEndsTheStepButTheFrameIsPresented) {
+  startRun(0);
+  frameAfter(10);
+  standin::clearTrace();
+  standin::failNext("SetTransform", 2);  // the view is set, the world fails
+  standin::advanceTime(10);
+  EXPECT_EQ(stepScheduler(visModule), 0);
+  EXPECT_EQ(standin::countOf("SetLight"), 0);
+  frameAfter(10);
+  EXPECT_EQ(standin::countOf("SetLight"), 4);
+  EXPECT_EQ(standin::countOf("Flip"), 1);
+}
+
+TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
+  buildMarkerCube();
+  standin::reset();
+  resetPluginState();
+  // The cube is drawn through applyEffectLight; its indices must stay within its 8 vertices.
+  IDirectDraw* ddraw;
+  DirectDrawCreate(nullptr, &ddraw, nullptr);
+  IDirect3D2* d3d;
+  ddraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&d3d));
+  DDSURFACEDESC desc{};
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  desc.dwBackBufferCount = 1;
+  IDirectDrawSurface* primary;
+  ddraw->CreateSurface(&desc, &primary, nullptr);
+  d3d->CreateDevice(IID_IDirect3DHALDevice, primary, &display.device);
+  d3d->CreateLight(&display.lightObjects[0], nullptr);
+  LightSpec spec = {{1, 2, 3}, {1, 0.5, 0}, 0.1};
+  scheduler.fadeLevel = 1.0f;
+  EXPECT_EQ(applyEffectLight(spec, 0, 1), 1);
+  EXPECT_EQ(standin::calls("DrawIndexedPrimitive"), (std::vector<std::string>{"4,2,8,36,1"}));
+  EXPECT_EQ(standin::countOf("InvalidDraw"), 0);
+  const D3DMATRIX at = standin::lastTransform(D3DTRANSFORMSTATE_WORLD);
+  EXPECT_EQ(at._41, 1.0f);
+  EXPECT_EQ(at._43, 3.0f);
+  const D3DLIGHT light = standin::lastLight(0);
+  EXPECT_FLOAT_EQ(light.dcvColor.g, 0.5f);
+  EXPECT_FLOAT_EQ(light.dvAttenuation2, 0.1f);
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+#include "standin_fixture.h"
+
+#include "settings_files.h"
+
+namespace {
+
+class SettingsStore : public PluginTest {};
+
+TEST_F(SettingsStore, NoFileGivesTheDefaultsAndSavingWritesEveryKeyInOrder) {
+  loadSettings(visModule);
+  EXPECT_EQ(settings.widescreen, 0);
+  EXPECT_EQ(settings.showTitle, 1);
+  EXPECT_EQ(settings.persistentTitle, 0);
+  EXPECT_EQ(settings.showTime, 1);
+  EXPECT_EQ(settings.blurredTimeDisplay, 1);
+  EXPECT_EQ(settings.showFps, 0);
+  EXPECT_EQ(settings.titlePersistenceMs, 6000);
+  EXPECT_EQ(settings.titleFadeMs, 6000);
+  EXPECT_EQ(settings.effectLengthMs, 10000);
+  EXPECT_EQ(settings.fadeLengthMs, 1000);
+  EXPECT_EQ(settings.graphicsMode, 5);
+  EXPECT_EQ(settings.randomEffectOrder, 1);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(effectRecords[i].enabled, 1) << i;
+  EXPECT_EQ(effectRecords[introIndex].enabled, 0);
+
+  saveSettings(visModule);
+  EXPECT_EQ(readFile(iniPath()), defaultSettingsFile);
+}
+
+TEST_F(SettingsStore, HandEditedValuesReadStrictlyAndAreWrittenBackInPlace) {
+  writeIni(handEditedSettingsFile);
+  loadSettings(visModule);
+  EXPECT_EQ(settings.widescreen, 0);  // "true" is not "TRUE"
+  EXPECT_EQ(settings.showTitle, 0);   // keys match in any case
+  EXPECT_EQ(settings.showFps, 1);
+  EXPECT_EQ(settings.effectLengthMs, 3000);
+  EXPECT_EQ(settings.fadeLengthMs, 0);
+  EXPECT_EQ(settings.graphicsMode, 11);
+  EXPECT_EQ(effectRecords[6].enabled, 0);  // "1" is not "TRUE"
+  saveSettings(visModule);
+  EXPECT_EQ(readFile(iniPath()), handEditedSettingsFileSaved);
+}
+
+TEST_F(SettingsStore, AbsentNumbersKeepMemoryValuesWhileAbsentFlagsReturnToDefaults) {
+  settings.effectLengthMs = 4321;
+  settings.showTime = 0;
+  settings.widescreen = 1;
+  writeIni("[Vexilumarine]\r\ntitle fade=100\r\n");
+  loadSettings(visModule);
+  EXPECT_EQ(settings.effectLengthMs, 4321);
+  EXPECT_EQ(settings.titleFadeMs, 100);
+  EXPECT_EQ(settings.showTime, 1);
+  EXPECT_EQ(settings.widescreen, 0);
+}
+
+TEST_F(SettingsStore, AModulePathWithoutABackslashNamesTheBareFile) {
+  standin::setModulePath("vis_vexilumarine.dll");
+  char path[settingsPathSize];
+  EXPECT_EQ(settingsFilePath(visModule, path), 1);
+  EXPECT_STREQ(path, "plugin.ini");
+}
+
+TEST_F(SettingsStore, APathTooLongForTheFileNameLeavesTheSettingsAlone) {
+  standin::setModulePath("C:\\" + std::string(250, 'x') + "\\vis_vexilumarine.dll");
+  char path[settingsPathSize];
+  EXPECT_EQ(settingsFilePath(visModule, path), 0);
+  settings.effectLengthMs = 777;
+  loadSettings(visModule);
+  saveSettings(visModule);
+  EXPECT_EQ(settings.effectLengthMs, 777);
+  EXPECT_EQ(standin::countOf("GetPrivateProfileIntA") + standin::countOf("WritePrivateProfileStringA"), 0);
+}
+
+TEST_F(SettingsStore, AnOutOfRangeGraphicsModeKeepsTheWindowSize) {
+  for (const char* mode : {"11", "-1", "99"}) {
+    standin::reset();
+    resetPluginState();
+    standin::setModulePath(windowsFolder() + "\\vis_vexilumarine.dll");
+    writeIni(std::string("[Vexilumarine]\r\ngraphics mode=") + mode + "\r\n");
+    makeHost();
+    getModule(1);
+    ASSERT_EQ(initModule(&visModule), 0) << mode;
+    EXPECT_EQ(standin::calls("SetDisplayMode").front(), "640,480,16") << mode;
+    quitModule(&visModule);
+  }
+  int w, h;
+  EXPECT_TRUE(graphicsModeSize(10, &w, &h));
+  EXPECT_EQ(w * 10000 + h, 16001200);
+  EXPECT_FALSE(graphicsModeSize(11, &w, &h));
+}
+
+}  // namespace
