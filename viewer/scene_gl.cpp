@@ -10,17 +10,30 @@
 namespace {
 const float kTexCoord[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
-void drawTexturedQuad(GLuint texture, const Quad& q) {
+void emitQuad(const Quad& q) {
     glColor4f(q.colour[0], q.colour[1], q.colour[2], q.colour[3]);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glBegin(GL_POLYGON);
+    glBegin(GL_QUADS);
     for (int i = 0; i < 4; ++i) {
         glTexCoord2f(kTexCoord[i][0], kTexCoord[i][1]);
         glVertex3f(q.corner[i][0], q.corner[i][1], q.corner[i][2]);
     }
     glEnd();
-    glDisable(GL_TEXTURE_2D);
+}
+
+// Texturing is switched on around each run of quads that share an image. Within a run
+// nothing changes between quads, so the GL can send the whole run to the rasteriser at
+// once; the picture is the same as with one switch per quad.
+void beginTextured(GLuint texture) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+void endTextured() { glDisable(GL_TEXTURE_2D); }
+
+void drawTexturedQuad(GLuint texture, const Quad& q) {
+    beginTextured(texture);
+    emitQuad(q);
+    endTextured();
 }
 }  // namespace
 
@@ -51,13 +64,17 @@ void drawRings() {
 void drawCircles() {
     updateCircles();
     const SpriteSize size = spriteSize();
-    for (const Circle* c = scene.circles; c != nullptr; c = c->next) drawTexturedQuad(kCircleTexture, circleQuad(*c, size));
+    beginTextured(kCircleTexture);
+    for (const Circle* c = scene.circles; c != nullptr; c = c->next) emitQuad(circleQuad(*c, size));
+    endTextured();
 }
 
 void drawBars() {
     Quad bars[kBandCount];
     const int n = barQuads(bars);
-    for (int i = 0; i < n; ++i) drawTexturedQuad(kBarTexture, bars[i]);
+    beginTextured(kBarTexture);
+    for (int i = 0; i < n; ++i) emitQuad(bars[i]);
+    endTextured();
 }
 
 void drawScene() {

@@ -1,0 +1,104 @@
+// Frames per second of the whole program at 640 x 480 with the largest circle population
+// the scene rules produce: burst motion held on, and a frame file that puts an onset into
+// all four groups as often as the onset rule allows (every fps / 8 + 1 frames).
+//
+// usage (from the folder holding ./textures, under an X server such as xvfb-run):
+//   quorbel-fps-bench [SECONDS [PEAK]]   PEAK: loudest bin value on a beat frame (default 180)
+#include <GL/glut.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+
+#include "app.h"
+#include "beat_detector.h"
+#include "scene.h"
+#include "spectrum.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double measureSeconds = 20;
+int peak = 180;
+constexpr double kSettleSeconds = 4;  // population build-up after the warm-up
+std::string framePath;
+long nextOnsetFrame = 0;
+Clock::time_point settleStart, measureStart;
+bool settling = false, measuring = false;
+long measureFirstFrame = 0;
+double circleSum = 0;
+int circleMax = 0;
+long samples = 0;
+
+void writeFrameFile(bool loud) {
+    FILE* f = std::fopen(framePath.c_str(), "wb");
+    if (f == nullptr) return;
+    // Spectrum magnitudes as the player hands them out (0..255 per bin), shaped like music:
+    // strong bass, weaker middle, weakest treble; a beat lifts all three at once.
+    for (int i = 0; i < 576; ++i) {
+        const int k = i % 288;
+        const int shape = k < 108 ? 100 : (k < 216 ? 55 : 33);
+        const int value = loud ? peak * shape / 100 - k % 5 : 2 + k % 5;
+        std::fprintf(f, "%d%c", value, i % 16 == 15 ? '\n' : ' ');
+    }
+    std::fclose(f);
+}
+
+void benchIdle() {
+    const long frame = displayedFrames() + 1;  // the frame about to be displayed
+    const bool loud = frame >= nextOnsetFrame;
+    if (loud) nextOnsetFrame = frame + frameRate.framesPerSecond / 8 + 2;
+    writeFrameFile(loud);
+
+    if (beat.historyWarmingUp == 0) {
+        scene.burstMode = 1;
+        scene.fallingMode = 0;
+        scene.modeCountdown = 1000000;
+        const Clock::time_point now = Clock::now();
+        if (!settling && !measuring) {
+            settling = true;
+            settleStart = now;
+        } else if (settling && std::chrono::duration<double>(now - settleStart).count() >= kSettleSeconds) {
+            settling = false;
+            measuring = true;
+            measureStart = now;
+            measureFirstFrame = displayedFrames();
+        } else if (measuring) {
+            const int n = countCircles();
+            circleSum += n;
+            circleMax = std::max(circleMax, n);
+            ++samples;
+            const double elapsed = std::chrono::duration<double>(now - measureStart).count();
+            if (elapsed >= measureSeconds) {
+                const long frames = displayedFrames() - measureFirstFrame;
+                std::printf("quorbel-fps-bench: %ld frames in %.2f s at %dx%d: %.1f fps (viewer's own count: %d); "
+                            "circles mean %.0f, max %d\n",
+                            frames, elapsed, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT), frames / elapsed,
+                            frameRate.framesPerSecond, circleSum / static_cast<double>(samples), circleMax);
+                std::exit(0);
+            }
+        }
+    }
+    glutPostRedisplay();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) measureSeconds = std::atof(argv[1]);
+    if (argc > 2) peak = std::atoi(argv[2]);
+    char dir[] = "/tmp/quorbel-fps-XXXXXX";
+    if (mkdtemp(dir) == nullptr) return 1;
+    setenv("WINEPREFIX", dir, 1);
+    const std::string driveC = std::string(dir) + "/drive_c";
+    if (mkdir(driveC.c_str(), 0755) != 0) return 1;
+    framePath = frameFilePath();
+    writeFrameFile(false);
+    startViewer(&argc, argv);
+    std::srand(1);
+    glutIdleFunc(benchIdle);
+    glutMainLoop();
+    return 0;
+}
