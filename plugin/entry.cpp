@@ -50,11 +50,7 @@ VisModule* getModule(int which) {
   return &visModule;
 }
 
-void configModule(VisModule* module) {
-  loadSettings(*module);
-  DialogBoxParamA(module->hDllInstance, MAKEINTRESOURCEA(configDialogId), module->hwndParent, configDialogProc, 0);
-  saveSettings(*module);
-}
+void configModule(VisModule* module) { configure(*module); }
 
 int initModule(VisModule* module) {
   for (int i = 0; i < effectCount; ++i) effectTable[i].ops->init(effectRecords[i]);
