@@ -10,7 +10,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick ffmpeg zip
   libgl-dev libglu1-mesa-dev freeglut3-dev mesa-utils libgl1-mesa-dri
   clang libclang-rt-14-dev
-  wine wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+  wine wine32:i386 fonts-wine libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

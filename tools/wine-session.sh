@@ -39,8 +39,6 @@ make_prefix() {
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   wineserver -w
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
   local reg="$WINEPREFIX/desktop.reg"
   printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="1600x1200"\n' >"$reg"
   wine regedit /S "$reg" >/dev/null 2>&1
@@ -49,8 +47,21 @@ make_prefix() {
   touch "$WINEPREFIX/.vexilumarine-ready"
 }
 
+# Wine's own fonts ("MS Sans Serif" and friends, Debian package fonts-wine), linked on every
+# start so that a prefix made before the package was installed gets them too.
+link_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  mkdir -p "$fonts"
+  find "$fonts" -maxdepth 1 -xtype l -delete
+  if [ ! -e /usr/share/wine/fonts/ms_sans_serif.ttf ]; then
+    echo "wine-session: Wine's fonts are missing (install fonts-wine)" >&2; exit 1
+  fi
+  ln -sf /usr/share/wine/fonts/* "$fonts/"
+}
+
 start_xvfb
 make_prefix
+link_fonts
 wineserver -p
 export VEXIL_WINE_SESSION=1
 "$@"
