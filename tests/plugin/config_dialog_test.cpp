@@ -133,21 +133,6 @@ TEST_F(ConfigDialog, CancelStoresEveryClickAndIgnoresTheFields) {
   EXPECT_EQ(ini, expected);
 }
 
-TEST_F(ConfigDialog, CheckBoxesShowTheValueTheyStore) {
-  runConfig([](HWND dialog) {
-    standin::click(dialog, 1036);
-    EXPECT_EQ(standin::itemCheck(dialog, 1036), UINT(BST_UNCHECKED));
-    EXPECT_EQ(settings.randomEffectOrder, 0);
-    standin::click(dialog, 1036);
-    EXPECT_EQ(standin::itemCheck(dialog, 1036), UINT(BST_CHECKED));
-    EXPECT_EQ(settings.randomEffectOrder, 1);
-    standin::click(dialog, 1009);
-    EXPECT_EQ(standin::itemCheck(dialog, 1009), UINT(BST_UNCHECKED));
-    EXPECT_EQ(effectRecords[4].enabled, 0);
-    standin::click(dialog, IDCANCEL);
-  });
-}
-
 TEST_F(ConfigDialog, ResolutionOutsideTheListShowsNoneUntilOneIsClicked) {
   writeIni("[Vexilumarine]\r\ngraphics mode=11\r\n");
   std::vector<int> atOpen, afterClick;
