@@ -1,14 +1,23 @@
-// Placeholder until the effect is built: every operation does nothing and succeeds.
+// Super Shells: four nested shells 1.6 apart; the frame composer zooms the previous frame
+// behind them, so they leave trails that stream outwards.
 #include "../effect.h"
+#include "shell_chain.h"
+
+ShellChainEffect superShellsChain{4, 1.6, {}, {}, {}, {}, {}};
 
 namespace {
 
-int init(EffectRecord&) { return 1; }
-int start(EffectRecord&, IDirect3DDevice2*) { return 1; }
-int stop(IDirect3DDevice2*) { return 1; }
-int update(EffectRecord&, AudioAnalysis&, const VisModule&, IDirect3DDevice2*, double) { return 1; }
-int draw(const VisModule&, IDirect3DDevice2*, const MaterialTable&, int, D3DTEXTUREHANDLE) { return 1; }
+int init(EffectRecord& record) { return initShellChain(superShellsChain, record); }
+
+int update(EffectRecord& record, AudioAnalysis& analysis, const VisModule& module, IDirect3DDevice2*, double) {
+  return updateShellChain(superShellsChain, record, analysis, module);
+}
+
+int draw(const VisModule&, IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
+         D3DTEXTUREHANDLE texture) {
+  return drawShellChain(superShellsChain, device, materials, materialIndex, texture);
+}
 
 }  // namespace
 
-extern const EffectOps superShellsEffect = {init, start, stop, update, draw};
+extern const EffectOps superShellsEffect = {init, startBlendOn, stopBlendOff, update, draw};

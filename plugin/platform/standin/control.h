@@ -88,6 +88,13 @@ void setHardwareDevice(bool hal);
 void loseSurfaces();
 // The last matrix set per transform state (1 world, 2 view, 3 projection) on any device.
 D3DMATRIX lastTransform(int state);
+// Every traced DrawIndexedPrimitive: its arrays and the world matrix in force at the time.
+struct IndexedDraw {
+  const void* vertices;
+  const WORD* indices;
+  D3DMATRIX world;
+};
+const std::vector<IndexedDraw>& indexedDraws();
 // The last D3DLIGHT set on each light object, by creation order.
 D3DLIGHT lastLight(int index);
 // The last material set on the material object with the given handle.

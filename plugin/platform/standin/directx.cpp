@@ -39,6 +39,7 @@ struct DxState {
   bool hardware = true;
   bool lost = false;
   std::map<int, D3DMATRIX> transforms;
+  std::vector<standin::IndexedDraw> indexedDraws;
   std::vector<D3DLIGHT> lights;
   std::map<D3DMATERIALHANDLE, D3DMATERIAL> materials;
   D3DVIEWPORT2 viewport{};
@@ -324,6 +325,8 @@ struct SimDevice : Sim<IDirect3DDevice2> {
   HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, void* vertices, DWORD vertexCount,
                                WORD* indices, DWORD indexCount, DWORD flags) override {
     HRESULT hr = traced("DrawIndexedPrimitive", int(type), int(vertexType), vertexCount, indexCount, flags);
+    if (standin::detail::tracing())
+      dx().indexedDraws.push_back({vertices, indices, dx().transforms[D3DTRANSFORMSTATE_WORLD]});
     // A draw that reads past its vertices would crash a real driver: make it visible to tests.
     for (DWORD i = 0; indices && i < indexCount; ++i)
       if (indices[i] >= vertexCount) {
@@ -477,6 +480,7 @@ void setDrivers(const std::vector<std::pair<std::string, std::string>>& drivers)
 void setHardwareDevice(bool hal) { dx().hardware = hal; }
 void loseSurfaces() { dx().lost = true; }
 D3DMATRIX lastTransform(int state) { return dx().transforms[state]; }
+const std::vector<IndexedDraw>& indexedDraws() { return dx().indexedDraws; }
 D3DLIGHT lastLight(int index) { return index < int(dx().lights.size()) ? dx().lights[size_t(index)] : D3DLIGHT{}; }
 D3DMATERIAL materialOf(D3DMATERIALHANDLE handle) { return dx().materials[handle]; }
 D3DVIEWPORT2 lastViewport() { return dx().viewport; }
