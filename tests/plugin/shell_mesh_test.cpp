@@ -3,105 +3,57 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
-struct ShellParameters {
-  double radius, ringOffset, ringStep;
+// The first Freaky Movey Thingy shell and the outermost Spherical Shells shell.
+struct Shells {
+  ShellMesh freakyInner, sphericalOuter;
+  Shells() {
+    generateShellMesh(freakyInner, 0.5, 1.5, 0.3141592);
+    generateShellMesh(sphericalOuter, 6.2, 1.0, 0.34906577777777775);
+  }
 };
-// The innermost and outermost shells of each of the three shell effects.
-constexpr ShellParameters callers[] = {
-    {0.5, 1.5, 0.3141592}, {4.7499984, 1.5, 0.3141592}, {1.0, 1.0, 0.34906577777777775}, {6.2, 1.0, 0.34906577777777775}};
+const Shells shells;
+const ShellMesh &freakyInner = shells.freakyInner, &sphericalOuter = shells.sphericalOuter;
 
-ShellMesh& generated(const ShellParameters& p) {
-  static ShellMesh mesh;
-  generateShellMesh(mesh, p.radius, p.ringOffset, p.ringStep);
-  return mesh;
-}
-
-struct Vec {
-  double x, y, z;
-};
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-Vec positionOf(const D3DVERTEX& v) { return {v.x, v.y, v.z}; }
-Vec normalSlotOf(const D3DVERTEX& v) { return {v.nx, v.ny, v.nz}; }
-
-TEST(ShellMesh, SegmentFifteenMeetsSegmentZeroOnEveryRing) {
-  for (const ShellParameters& p : callers) {
-    const ShellMesh& mesh = generated(p);
+TEST(ShellMesh, RingsCloseAtTheSeamAndSitOnTheHalfHeightSpheroid) {
+  for (const ShellMesh* mesh : {&freakyInner, &sphericalOuter})
     for (int ring = 0; ring < shellRingCount; ++ring) {
-      const D3DVERTEX& first = mesh.vertices[16 * ring];
-      const D3DVERTEX& last = mesh.vertices[16 * ring + 15];
-      const double tolerance = 4e-6 * p.radius;
-      EXPECT_NEAR(first.x, last.x, tolerance);
-      EXPECT_NEAR(first.y, last.y, tolerance);
+      const D3DVERTEX &first = mesh->vertices[16 * ring], &last = mesh->vertices[16 * ring + 15];
+      EXPECT_NEAR(first.x, last.x, 3e-5);
+      EXPECT_NEAR(first.y, last.y, 3e-5);
       EXPECT_EQ(first.z, last.z);
       EXPECT_EQ(first.tu, 0.0f);
       EXPECT_EQ(last.tu, 0.9375f);
-      EXPECT_EQ(first.tv, ring * 0.125f);
     }
-  }
-}
-
-TEST(ShellMesh, RingsLieSymmetricallyOnTheHalfHeightSpheroid) {
-  const ShellMesh& mesh = generated(callers[0]);  // the first Freaky Movey Thingy shell, radius 0.5
-  for (int k = 0; k < shellSegmentCount; ++k) EXPECT_EQ(mesh.vertices[k].z, float(0.25 * std::cos(0.4712388)));
-  EXPECT_FLOAT_EQ(mesh.vertices[0].x, float(0.5 * std::sin(0.4712388)));
-  EXPECT_NEAR(mesh.vertices[16 * 7].z, -mesh.vertices[0].z, 1e-6);  // open at both poles alike
-
-  for (const ShellParameters& p : callers) {
-    const ShellMesh& shell = generated(p);
-    for (const D3DVERTEX& v : shell.vertices) {
-      const double onSpheroid = std::sqrt(v.x * v.x + v.y * v.y + 4.0 * v.z * v.z);
-      EXPECT_NEAR(onSpheroid, p.radius, 1e-5 * p.radius);
-    }
-  }
-}
-
-TEST(ShellMesh, NormalSlotIsThePositionPlusAUnitStepOutwards) {
-  for (const ShellParameters& p : callers) {
-    const ShellMesh& mesh = generated(p);
-    for (const D3DVERTEX& v : mesh.vertices) {
-      const Vec step = normalSlotOf(v) - positionOf(v);
-      EXPECT_NEAR(std::sqrt(dot(step, step)), 1.0, 1e-5 * (p.radius + 1));
-      EXPECT_GT(dot(step, positionOf(v)), 0.0);
-    }
+  EXPECT_EQ(freakyInner.vertices[0].z, float(0.25 * std::cos(0.4712388)));
+  for (const D3DVERTEX& v : sphericalOuter.vertices) {
+    EXPECT_NEAR(std::sqrt(v.x * v.x + v.y * v.y + 4 * v.z * v.z), 6.2, 1e-5);
+    // The normal slot is the position plus one unit outwards.
+    const double n[3] = {v.nx - v.x, v.ny - v.y, v.nz - v.z};
+    EXPECT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0, 1e-5);
+    EXPECT_GT(n[0] * v.x + n[1] * v.y + n[2] * v.z, 0.0);
   }
 }
 
 TEST(ShellMesh, BothListsHoldTheSameTrianglesWoundOppositelyWithAZeroTail) {
-  const ShellMesh& mesh = generated(callers[3]);
   int outward = 0, inward = 0;
   for (int t = 0; t < shellFilledIndexCount / 3; ++t) {
-    const WORD* a = mesh.firstIndices + 3 * t;
-    const WORD* b = mesh.reversedIndices + 3 * t;
-    EXPECT_EQ(b[0], a[0]);
-    EXPECT_EQ(b[1], a[2]);
-    EXPECT_EQ(b[2], a[1]);
-    for (int i = 0; i < 3; ++i) ASSERT_LT(a[i], shellVertexCount);
-    // Every triangle of the first list faces the same way (apart from the zero-width seam).
-    const Vec p0 = positionOf(mesh.vertices[a[0]]), p1 = positionOf(mesh.vertices[a[1]]);
-    const Vec p2 = positionOf(mesh.vertices[a[2]]);
-    const Vec facing = cross(p1 - p0, p2 - p0);
-    if (std::sqrt(dot(facing, facing)) < 1e-4) continue;
-    (dot(facing, p0) > 0 ? outward : inward) += 1;
+    const WORD *a = sphericalOuter.firstIndices + 3 * t, *b = sphericalOuter.reversedIndices + 3 * t;
+    EXPECT_TRUE(b[0] == a[0] && b[1] == a[2] && b[2] == a[1]) << "triangle " << t;
+    // Every triangle of the first list faces the same way, apart from the zero-width seam.
+    const D3DVERTEX &p = sphericalOuter.vertices[a[0]], &q = sphericalOuter.vertices[a[1]],
+                    &r = sphericalOuter.vertices[a[2]];
+    const double u[3] = {q.x - p.x, q.y - p.y, q.z - p.z}, v[3] = {r.x - p.x, r.y - p.y, r.z - p.z};
+    const double face[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+    if (std::hypot(face[0], face[1], face[2]) < 1e-4) continue;
+    (face[0] * p.x + face[1] * p.y + face[2] * p.z > 0 ? outward : inward) += 1;
   }
   EXPECT_EQ(outward + inward, 7 * 15 * 2);
   EXPECT_TRUE(outward == 0 || inward == 0);
-  for (int i = shellFilledIndexCount; i < shellIndexCount; ++i) {
-    EXPECT_EQ(mesh.firstIndices[i], 0);
-    EXPECT_EQ(mesh.reversedIndices[i], 0);
-  }
-}
-
-TEST(ShellMesh, RegeneratingOverUsedStorageLeavesTheTailZero) {
-  ShellMesh mesh;
-  std::memset(&mesh, 0x5a, sizeof mesh);
-  generateShellMesh(mesh, 2.3, 1.0, 0.34906577777777775);
-  for (int i = shellFilledIndexCount; i < shellIndexCount; ++i) EXPECT_EQ(mesh.firstIndices[i] | mesh.reversedIndices[i], 0);
+  for (int i = shellFilledIndexCount; i < shellIndexCount; ++i)
+    EXPECT_EQ(sphericalOuter.firstIndices[i] | sphericalOuter.reversedIndices[i], 0);
 }
 
 }  // namespace
