@@ -1,5 +1,6 @@
 #include "standin_fixture.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -183,19 +184,24 @@ TEST_F(Scheduler, TextureChoiceStaysWithinTheThreeTextures) {
   EXPECT_EQ(seen, (std::set<int>{0, 1, 2}));
 }
 
-TEST_F(Scheduler, FrameCallsTheEffectThenViewAmbientLightsAndWorldInOrder) {
+TEST_F(Scheduler, FrameSetsViewAndAmbientThenDrawsThenWorldAndLights) {
   startRun(2);
-  effectRecords[introIndex].ambientColour[0] = 0.5;
-  effectRecords[introIndex].ambientColour[2] = 1.0;
   standin::clearTrace();
-  stepScheduler(visModule);
-  const auto calls = standin::callsOf({"SetTransform", "SetLightState", "SetLight"});
-  ASSERT_EQ(calls.size(), 8u);
-  EXPECT_EQ(calls[0], "device1.SetTransform(2)");           // view
-  EXPECT_EQ(calls[1], "device1.SetLightState(2,8323327)");  // ambient 0x7F00FF
-  EXPECT_EQ(calls[2], "device1.SetTransform(1)");           // world
-  EXPECT_EQ(calls[7], "device1.SetTransform(1)");
-  EXPECT_EQ(standin::countOf("SetLight"), 4);
+  ASSERT_EQ(stepScheduler(visModule), 1);
+  const EffectRecord& intro = effectRecords[introIndex];
+  const DWORD ambient = (DWORD(intro.ambientColour[0] * 255) << 16) | (DWORD(intro.ambientColour[1] * 255) << 8) |
+                        DWORD(intro.ambientColour[2] * 255);
+  const auto calls = standin::callsOf({"SetTransform", "SetLightState", "SetLight", "BeginScene", "EndScene"});
+  const auto view = std::find(calls.begin(), calls.end(), "device1.SetTransform(2)");
+  ASSERT_NE(view, calls.end());
+  EXPECT_EQ(*(view + 1), "device1.SetLightState(2," + std::to_string(ambient) + ")");
+  EXPECT_EQ(*(view + 2), "device1.BeginScene()");  // the effect's draw follows
+  ASSERT_GE(calls.size(), 6u);
+  const std::vector<std::string> tail(calls.end() - 6, calls.end());
+  EXPECT_EQ(tail[0], "device1.SetTransform(1)");
+  EXPECT_EQ(tail[1].substr(0, 16), "light1.SetLight(");
+  EXPECT_EQ(tail[4].substr(0, 16), "light4.SetLight(");
+  EXPECT_EQ(tail[5], "device1.SetTransform(1)");
 }
 
 TEST_F(Scheduler, AFailingWorldTransformEndsTheStepButTheFrameIsPresented) {
