@@ -2,8 +2,9 @@
 JOBS ?= 2
 NATIVE := build/native
 WIN32  := build/win32
+SANITIZE := build/sanitize
 
-.PHONY: all deps build native win32 test test-native test-wine demo dist clean
+.PHONY: all deps build native win32 test test-native test-sanitize test-wine demo dist clean
 
 all: build
 
@@ -23,12 +24,20 @@ build: native win32
 test-native: native
 	@cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
+# The unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DVEXIL_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE) -j $(JOBS) --target plugin_tests quorbel_tests
+	@$(SANITIZE)/tests/plugin_tests --gtest_brief=1
+	@$(SANITIZE)/tests/viewer/quorbel_tests --gtest_brief=1
+
 # The Wine tests run inside one session: a private Xvfb and a persistent wineserver.
 test-wine: win32
 	@tools/wine-session.sh $(WIN32) ctest --test-dir $(WIN32) --output-on-failure
 
 test: build
 	@$(MAKE) --no-print-directory test-native
+	@$(MAKE) --no-print-directory test-sanitize
 	@$(MAKE) --no-print-directory test-wine
 
 clean:
