@@ -198,6 +198,8 @@ int formatPlayTime(int position, int length, char* buffer) {
                        lengthSeconds, lengthMillis);
 }
 
+void resetComposer() { composer = ComposerState{}; }
+
 void prepareTitleStrip(const VisModule& module) {
   queryCurrentTitle(module, composer.currentTitle, sizeof composer.currentTitle);
   SelectObject(display.titleDC, display.overlayFont);

@@ -25,7 +25,8 @@ int framesPerSecondOver(int frames, int lastFrames, DWORD elapsedMs);
 // The title grey of the current frame, or -1 for no title strip; may change titleReshow.
 int titleGrey(int positionMs, int lengthMs, bool* redraw);
 
-// Init's steps after the display exists.
+// Init's steps: a fresh composer before the display, then the strips and the back buffer.
+void resetComposer();
 void prepareTitleStrip(const VisModule& module);
 void clearTimeBitmaps();
 void clearBackBuffer();

@@ -14,6 +14,16 @@ HWND pluginWindow = nullptr;
 
 const char* const textureFiles[3] = {"plugins\\zev.bmp", "plugins\\trees.bmp", "plugins\\generated.bmp"};
 
+#ifdef _WIN32
+// The DirectX 5 record sizes the runtime checks in dwSize.
+static_assert(sizeof(DDSURFACEDESC) == 108);
+static_assert(sizeof(D3DVIEWPORT2) == 44);
+static_assert(sizeof(D3DMATERIAL) == 80);
+static_assert(sizeof(D3DLIGHT) == 76);
+static_assert(sizeof(DDBLTFX) == 100);
+static_assert(sizeof(D3DDEVICEDESC) >= 204);  // later SDKs append fields; see bitmap_texture.cpp
+#endif
+
 namespace {
 
 constexpr int textSize = 128;
@@ -114,6 +124,8 @@ bool createLights() {
 void createOverlayObjects() {
   HDC surfaceDC;
   if (FAILED(display.backBuffer->GetDC(&surfaceDC))) return;
+  // A second setup in one run replaces the strips instead of leaking them.
+  releaseOverlayObjects();
   const int stripHeight = int(unsigned(modeHeight) / 32);
   display.titleDC = CreateCompatibleDC(surfaceDC);
   display.timeDC = CreateCompatibleDC(surfaceDC);
@@ -289,10 +301,12 @@ void releaseDisplayObjects(int all) {
   for (auto& material : display.materialObjects) releaseCom(material);
   releaseCom(display.markerMaterial);
   for (auto& texture : display.textureRecords) releaseBitmapTexture(texture);
-  if (all) {
-    releaseCom(display.d3d);
-    releaseCom(display.ddraw);
-  }
+  if (all) releaseDirectDraw();
+}
+
+void releaseDirectDraw() {
+  releaseCom(display.d3d);
+  releaseCom(display.ddraw);
 }
 
 void releaseOverlayObjects() {
@@ -301,9 +315,11 @@ void releaseOverlayObjects() {
   if (display.timeDC) DeleteDC(display.timeDC);
   if (display.timeBitmapA) DeleteObject(display.timeBitmapA);
   if (display.timeBitmapB) DeleteObject(display.timeBitmapB);
-  // The font goes too, so a player that runs the plug-in many times keeps no GDI objects of it.
-  if (display.overlayFont) DeleteObject(display.overlayFont);
-  display.overlayFont = nullptr;
   display.titleDC = display.timeDC = nullptr;
   display.titleBitmap = display.timeBitmapA = display.timeBitmapB = nullptr;
+}
+
+void releaseOverlayFont() {
+  if (display.overlayFont) DeleteObject(display.overlayFont);
+  display.overlayFont = nullptr;
 }

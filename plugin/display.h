@@ -51,5 +51,10 @@ int setDisplayMode(int width, int height, int bitsPerPixel);
 int createDevice();
 int setupScene();
 void releaseDisplayObjects(int all);
-// The GDI overlay objects, which releaseDisplayObjects leaves alone.
+// The Direct3D interface, then the DirectDraw object (which gives the display mode back).
+void releaseDirectDraw();
+// The overlay DCs and bitmaps, which releaseDisplayObjects leaves alone.
 void releaseOverlayObjects();
+// The overlay font; Quit deletes it too, so a player that runs the plug-in many times keeps no
+// GDI object of it.
+void releaseOverlayFont();

@@ -26,14 +26,6 @@ constexpr int deviceNameSize = 128;
 
 void failInit(const VisModule& module, const char* text) { MessageBoxA(module.hwndParent, text, "blah", MB_OK); }
 
-template <typename T>
-void releaseCom(T*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
-
 }  // namespace
 
 VisModule visModule = {loadDescription, nullptr, nullptr, 0, 0, 25, 25, 2, 2, {}, {},
@@ -86,6 +78,8 @@ int initModule(VisModule* module) {
 
   char deviceName[deviceNameSize];
   GetProfileStringA("Vexilumarine", "Device", "", deviceName, deviceNameSize);
+  // A run starts from the first frame: nothing of an earlier run (its surfaces) is kept.
+  resetComposer();
   if (!setupDisplay(deviceName)) return 1;
   prepareTitleStrip(*module);
   clearTimeBitmaps();
@@ -96,18 +90,10 @@ int initModule(VisModule* module) {
 int renderModule(VisModule* module) { return renderFrame(*module); }
 
 void quitModule(VisModule* module) {
-  releaseCom(display.device);
-  releaseCom(display.viewport);
-  for (auto& light : display.lightObjects) releaseCom(light);
-  releaseCom(display.backBuffer);
-  releaseCom(display.primarySurface);
-  releaseCom(display.zBuffer);
-  for (auto& material : display.materialObjects) releaseCom(material);
-  releaseCom(display.markerMaterial);
-  for (auto& texture : display.textureRecords) releaseBitmapTexture(texture);
+  releaseDisplayObjects(0);
   releaseOverlayObjects();
-  releaseCom(display.d3d);
-  releaseCom(display.ddraw);
+  releaseOverlayFont();
+  releaseDirectDraw();
   if (pluginWindow) {
     DestroyWindow(pluginWindow);
     pluginWindow = nullptr;

@@ -4,6 +4,10 @@
 
 namespace {
 
+// The device description of DirectX 5: later SDK headers declare a longer record, and the
+// runtime fills only as much as dwSize announces.
+constexpr DWORD deviceDescSizeDx5 = 204;
+
 struct TextureFormatSearch {
   DWORD wantedBits;
   DDPIXELFORMAT best;
@@ -134,7 +138,7 @@ int loadBitmapTexture(BitmapTexture& texture, IDirect3DDevice2* device, const ch
   D3DDEVICEDESC hardware, software;
   std::memset(&hardware, 0, sizeof hardware);
   std::memset(&software, 0, sizeof software);
-  hardware.dwSize = software.dwSize = sizeof hardware;
+  hardware.dwSize = software.dwSize = deviceDescSizeDx5;
   device->GetCaps(&hardware, &software);
   const bool isHardware = hardware.dcmColorModel != 0;
 

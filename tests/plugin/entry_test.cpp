@@ -1,6 +1,7 @@
 #include "standin_fixture.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -157,6 +158,132 @@ TEST_F(Entry, ConfigReadsShowsTheDialogAndSavesWhateverItsResult) {
   EXPECT_NE(readFile(iniPath()).find("effect length=2500\r\n"), std::string::npos);
   EXPECT_NE(readFile(iniPath()).find("random effect order=TRUE\r\n"), std::string::npos);
   EXPECT_EQ(standin::windowCount(), 1);
+}
+
+// Init's display steps and Quit's release of every display object.
+class LifecycleTest : public PluginTest {
+ protected:
+  void SetUp() override {
+    PluginTest::SetUp();
+    addBitmaps();
+  }
+  void addBitmaps() {
+    standin::addBitmapFile("plugins/zev.bmp", {256, 256, 24, {}});
+    standin::addBitmapFile("plugins/trees.bmp", {256, 256, 8, std::vector<RGBQUAD>(256)});
+    standin::addBitmapFile("plugins/generated.bmp", {256, 256, 24, {}});
+  }
+  void restart() {
+    standin::reset();
+    resetPluginState();
+    standin::setModulePath(windowsFolder() + "\\vis_vexilumarine.dll");
+    addBitmaps();
+  }
+  // Nothing of the run is left: no COM object, no GDI object, no window, no class.
+  void expectNothingLeft(const std::string& what) {
+    EXPECT_EQ(standin::liveComObjects(), 0) << what;
+    EXPECT_EQ(standin::liveGdiObjects(), 0) << what;
+    EXPECT_EQ(standin::countOf("OverRelease"), 0) << what;
+    EXPECT_EQ(standin::windowCount(), 1) << what;  // the host's own window
+    EXPECT_FALSE(standin::classRegistered("Vexilumarine")) << what;
+    EXPECT_EQ(display.ddraw, nullptr) << what;
+    EXPECT_EQ(display.device, nullptr) << what;
+    EXPECT_EQ(display.titleDC, nullptr) << what;
+    EXPECT_EQ(display.overlayFont, nullptr) << what;
+  }
+};
+
+TEST_F(LifecycleTest, InitPaintsTheTitleOnceThenClearsTheTimeStripsAndTheBackBuffer) {
+  makeHost();
+  ASSERT_EQ(initModule(&visModule), 0);
+  const std::string title = standin::label(display.titleDC), time = standin::label(display.timeDC);
+  const auto& lines = standin::trace();
+  auto from = std::find(lines.begin(), lines.end(), "SetBkColor(" + title + ",0)");
+  ASSERT_NE(from, lines.end());
+  const std::vector<std::string> expected = {
+      "SetBkColor(" + title + ",0)",
+      "SetBkColor(" + time + ",0)",
+      "SetTextColor(" + title + ",16777215)",
+      "SelectObject(" + title + "," + standin::label(display.titleBitmap) + ")",
+      "TextOutA(" + title + ",10,0,\"Artist - Song\",13)",
+      "SelectObject(" + time + "," + standin::label(display.timeBitmapA) + ")",
+      "BitBlt(" + time + ",0,0,213,15," + time + ",0,0,66)",
+      "SelectObject(" + time + "," + standin::label(display.timeBitmapB) + ")",
+      "BitBlt(" + time + ",0,0,213,15," + time + ",0,0,66)",
+      "backbuffer1.Blt(null,null,null," + std::to_string(DDBLT_COLORFILL | DDBLT_WAIT) + ",100,0)"};
+  EXPECT_EQ(std::vector<std::string>(from, lines.end()), expected);
+}
+
+TEST_F(LifecycleTest, QuitReleasesEveryDisplayObjectOnceWhateverFailedHalfWay) {
+  const std::vector<std::pair<std::string, int>> failures = {
+      {"", 0},
+      {"DirectDrawCreate", 1},
+      {"SetCooperativeLevel", 1},
+      {"QueryInterface", 1},
+      {"SetDisplayMode", 2},
+      {"CreateSurface", 2},
+      {"CreateSurface", 4},
+      {"GetAttachedSurface", 1},
+      {"AddAttachedSurface", 1},
+      {"CreateViewport", 1},
+      {"SetViewport2", 1},
+      {"SetCurrentViewport", 1},
+      {"CreateMaterial", 1},
+      {"CreateMaterial", 9},
+      {"SetTransform", 2},
+      {"CreateLight", 3},
+      {"AddLight", 4},
+      {"GetDC", 4},
+      {"CreateCompatibleBitmap", 2}};
+  for (const auto& [name, nth] : failures) {
+    restart();
+    makeHost();
+    if (!name.empty()) standin::failNext(name, nth);
+    initModule(&visModule);
+    standin::clearTrace();
+    quitModule(&visModule);
+    expectNothingLeft(name + "#" + std::to_string(nth));
+  }
+  for (const char* always : {"CreateSurface", "CreateDevice"}) {
+    restart();
+    makeHost();
+    standin::failAlways(always);
+    EXPECT_EQ(initModule(&visModule), 1) << always;
+    quitModule(&visModule);
+    expectNothingLeft(always);
+  }
+}
+
+TEST_F(LifecycleTest, QuitReleasesInTheOrderDeviceSurfacesMaterialsTexturesGdiDirectDrawWindow) {
+  makeHost();
+  ASSERT_EQ(initModule(&visModule), 0);
+  standin::clearTrace();
+  quitModule(&visModule);
+  std::vector<std::string> order;
+  for (const auto& line : standin::callsOf({"Release", "DeleteDC", "DeleteObject", "DestroyWindow"})) {
+    std::string who = line.substr(0, line.find_first_of(".("));  // "light2" or "DeleteDC"
+    while (!who.empty() && std::isdigit(static_cast<unsigned char>(who.back()))) who.pop_back();
+    if (order.empty() || order.back() != who) order.push_back(who);
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"device", "viewport", "light", "backbuffer", "primary",
+                                             "backbuffer", "zbuffer",  // the chain lets go of its parts
+                                             "material", "surface", "palette", "surface", "DeleteDC",
+                                             "DeleteObject", "DeleteDC", "DeleteObject", "d3d", "ddraw",
+                                             "DestroyWindow"}));
+}
+
+TEST_F(LifecycleTest, SecondRunInTheSameProcessStartsFromItsOwnSurfaces) {
+  getModule(7);
+  makeHost();
+  ASSERT_EQ(initModule(&visModule), 0);
+  renderModule(&visModule);
+  quitModule(&visModule);
+  ASSERT_EQ(initModule(&visModule), 0);
+  renderModule(&visModule);
+  EXPECT_EQ(composer.feedbackSource, display.backBuffer);
+  EXPECT_EQ(composer.feedbackTarget, display.primarySurface);
+  EXPECT_EQ(composer.frameCount, 1);
+  quitModule(&visModule);
+  expectNothingLeft("two runs");
 }
 
 }  // namespace

@@ -87,6 +87,7 @@ struct Sim : Interface, Counted {
   }
   ULONG Release() override {
     call(label + ".Release");
+    if (refs == 0) call(label + ".OverRelease");  // a release too many: a crash on the real platform
     if (refs > 0) --refs;
     if (refs == 0) released();
     return ULONG(refs);
@@ -115,6 +116,12 @@ struct SimPalette : Sim<IDirectDrawPalette> {
   std::vector<PALETTEENTRY> entries;
   DWORD flags = 0;
   SimPalette() : Sim("palette") {}
+  HRESULT GetEntries(DWORD, DWORD base, DWORD count, LPPALETTEENTRY out) override {
+    HRESULT hr = traced("GetEntries", base, count);
+    if (FAILED(hr)) return hr;
+    for (DWORD i = 0; i < count && base + i < entries.size(); ++i) out[i] = entries[base + i];
+    return S_OK;
+  }
 };
 
 struct SimTexture;
@@ -277,6 +284,8 @@ struct SimDevice : Sim<IDirect3DDevice2> {
   HRESULT GetCaps(D3DDEVICEDESC* hal, D3DDEVICEDESC* hel) override {
     HRESULT hr = traced("GetCaps");
     if (FAILED(hr)) return hr;
+    // A DirectX 5 runtime knows only its own record size.
+    if (hal->dwSize != 204 || hel->dwSize != 204) return DDERR_INVALIDPARAMS;
     hal->dcmColorModel = hardware ? D3DCOLOR_RGB : 0;
     hel->dcmColorModel = D3DCOLOR_RGB;
     return S_OK;

@@ -197,7 +197,9 @@ struct IDirectDrawSurface2 : IDirectDrawSurface {
   virtual HRESULT GetDDInterface(LPVOID* out) = 0;
 };
 
-struct IDirectDrawPalette : IUnknown {};
+struct IDirectDrawPalette : IUnknown {
+  virtual HRESULT GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries) = 0;
+};
 
 using LPD3DENUMTEXTUREFORMATSCALLBACK = HRESULT (*)(LPDDSURFACEDESC desc, LPVOID context);
 constexpr HRESULT D3DENUMRET_OK = 1;
