@@ -15,7 +15,8 @@ native: deps
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(NATIVE) -j $(JOBS)
 
-win32: deps
+# The Windows tree takes the plug-in's bitmaps from the native asset generator.
+win32: native
 	@cmake -S . -B $(WIN32) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake >/dev/null
 	@cmake --build $(WIN32) -j $(JOBS)
 

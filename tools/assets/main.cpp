@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "plugin_bitmaps.h"
 #include "viewer_textures.h"
 
 namespace {
@@ -14,6 +15,7 @@ struct Mode {
 
 const Mode kModes[] = {
     {"--viewer", writeViewerTextures, "quorbel's TGA textures into DIR/textures/"},
+    {"--plugin", writePluginBitmaps, "the plug-in's BMP files into DIR/Plugins/"},
 };
 
 int usage() {
