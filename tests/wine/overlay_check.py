@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""Runs vishost for one module at 640 x 480 with every overlay on, captures a frame inside the
+intro and one after it, and checks where the overlay text lies in the captured pictures.
+
+usage: overlay_check.py EMULATOR VISHOST MODULE OUTDIR [--title TEXT] [--without-bitmaps]
+
+The run writes its settings into the plug-in's plugin.ini (restored afterwards). Overlay text is
+drawn in grey 220 (0xDCDCDC); a pixel counts as overlay text when it is a bright neutral grey.
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+
+WIDTH, HEIGHT = 640, 480
+STRIP = HEIGHT // 32  # 15
+INTRO_FRAME, LATE_FRAME, FRAMES, FPS = 20, 600, 600, 40  # frame 600 comes 15 s in, after the intro
+REGIONS = {  # x0, y0, x1, y1 (top-down screen coordinates)
+    "title": (0, HEIGHT // 64, WIDTH, HEIGHT // 64 + STRIP),
+    "time": (WIDTH // 64, HEIGHT - 3 * HEIGHT // 64, WIDTH // 64 + WIDTH // 3, HEIGHT - 3 * HEIGHT // 64 + STRIP),
+    "fps": (WIDTH - 6 * WIDTH // 64, HEIGHT - 3 * HEIGHT // 64, WIDTH, HEIGHT - 3 * HEIGHT // 64 + STRIP),
+}
+SETTINGS = {
+    "graphics mode": "5", "widescreen": "FALSE", "show title": "TRUE", "persistent title": "FALSE",
+    "title persistence": "60000", "title fade": "6000", "show time": "TRUE", "blurred time display": "TRUE",
+    "show FPS": "TRUE",
+}
+BITMAPS = ["zev.bmp", "trees.bmp", "generated.bmp"]
+
+
+def read_bmp(path):
+    """Top-down rows of (r, g, b) from a 24-bit bottom-up BMP."""
+    with open(path, "rb") as f:
+        data = f.read()
+    offset, = struct.unpack_from("<I", data, 10)
+    width, height, _, bits = struct.unpack_from("<iiHH", data, 18)
+    assert bits == 24, f"{path}: {bits}-bit, expected 24"
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        row_at = offset + (abs(height) - 1 - y if height > 0 else y) * stride
+        row = data[row_at:row_at + width * 3]
+        rows.append([(row[i + 2], row[i + 1], row[i]) for i in range(0, width * 3, 3)])
+    return rows
+
+
+def is_text(pixel):
+    r, g, b = pixel
+    return r >= 120 and max(r, g, b) - min(r, g, b) <= 8
+
+
+def text_pixels(rows, region):
+    x0, y0, x1, y1 = region
+    return [(x, y) for y in range(y0, y1) for x in range(x0, x1) if is_text(rows[y][x])]
+
+
+def write_ini(path):
+    lines = ["[Vexilumarine]"] + [f"{key}={value}" for key, value in SETTINGS.items()]
+    with open(path, "w", newline="\r\n") as f:
+        f.write("\n".join(lines) + "\n")
+
+
+def main():
+    emulator, vishost, module, outdir = sys.argv[1:5]
+    rest = sys.argv[5:]
+    title = rest[rest.index("--title") + 1] if "--title" in rest else None
+    without_bitmaps = "--without-bitmaps" in rest
+    plugins = os.path.join(os.getcwd(), "Plugins")
+    ini = os.path.join(plugins, "plugin.ini")
+    saved_ini = open(ini, "rb").read() if os.path.exists(ini) else None
+    hidden = os.path.join(outdir, "hidden-bitmaps")
+    shutil.rmtree(outdir, ignore_errors=True)
+    os.makedirs(hidden)
+    failures = []
+    try:
+        write_ini(ini)
+        if without_bitmaps:
+            for name in BITMAPS:
+                shutil.move(os.path.join(plugins, name), os.path.join(hidden, name))
+        command = [emulator, vishost, "--module", module, "--frames", str(FRAMES), "--fps", str(FPS),
+                   "--capture-at", f"{INTRO_FRAME},{LATE_FRAME}", "--out", "Z:" + outdir.replace("/", "\\")]
+        if title is not None:
+            command += ["--title", title]
+        result = subprocess.run(command, timeout=150)
+        if result.returncode != 0:
+            failures.append(f"vishost exited with {result.returncode}")
+    finally:
+        if saved_ini is None:
+            os.remove(ini)
+        else:
+            open(ini, "wb").write(saved_ini)
+        for name in os.listdir(hidden):
+            shutil.move(os.path.join(hidden, name), os.path.join(plugins, name))
+
+    pictures = {}
+    for frame in (INTRO_FRAME, LATE_FRAME):
+        path = os.path.join(outdir, f"module{module}-frame{frame:05d}.bmp")
+        if not os.path.exists(path):
+            failures.append(f"no capture of frame {frame}")
+            continue
+        pictures[frame] = read_bmp(path)
+        subprocess.run(["convert", path, path[:-4] + ".png"], check=False)
+
+    if INTRO_FRAME in pictures:
+        for name, region in REGIONS.items():
+            found = len(text_pixels(pictures[INTRO_FRAME], region))
+            if found > 3:
+                failures.append(f"intro frame: {found} overlay pixels in the {name} region")
+    if LATE_FRAME in pictures:
+        rows = pictures[LATE_FRAME]
+        for name, region in REGIONS.items():
+            found = text_pixels(rows, region)
+            if len(found) < 25:
+                failures.append(f"frame {LATE_FRAME}: only {len(found)} overlay pixels in the {name} region")
+        title_text = text_pixels(rows, REGIONS["title"])
+        if title_text:
+            left = min(x for x, _ in title_text)
+            if not WIDTH // 64 <= left <= WIDTH // 64 + 3:
+                failures.append(f"title text starts at x {left}, expected {WIDTH // 64}")
+            right = max(x for x, _ in title_text)
+            wanted = title if title is not None else "Vexilumarine - Synthetic Test Signal"
+            # A fixed-pitch font: the text's extent follows its length (or fills the strip).
+            if len(wanted) > 80 and right < WIDTH - 20:
+                failures.append(f"the long title ends at x {right}: it was not drawn in full")
+            if len(wanted) <= 80 and not 4 * len(wanted) < right - left < 12 * len(wanted):
+                failures.append(f"title text spans {right - left} px for {len(wanted)} characters")
+
+    for failure in failures:
+        print("FAIL:", failure)
+    print("pictures:", outdir)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
