@@ -20,15 +20,15 @@ def frame(t, period):
     hat = math.exp(-((phase + 0.5) % 1.0) * 30)        # off-beat, high bands
     values = []
     for k in range(288):
-        bed = 30 * math.exp(-k / 120) + random.uniform(0, 8)
-        level = bed
+        # Player-style magnitudes, 0..255 per bin.
+        level = 12 * math.exp(-k / 120) + random.uniform(0, 6)
         if k < 108:
-            level += 2500 * kick * math.exp(-k / 60)
+            level += 230 * kick * math.exp(-k / 90)
         elif k < 216:
-            level += 1800 * snare
+            level += 150 * snare
         else:
-            level += 1500 * hat
-        values.append(int(level))
+            level += 110 * hat
+        values.append(min(255, int(level)))
     return values + [v // 2 for v in values]
 
 
