@@ -7,15 +7,6 @@
 #include "beat_detector.h"
 #include "scripted_random.h"
 
-TEST(RingTables, HoldSixtyDirectionsAroundTheCircle) {
-    fillRingTables();
-    EXPECT_FLOAT_EQ(sinTable[0], 0.0f);
-    EXPECT_FLOAT_EQ(cosTable[0], 1.0f);
-    EXPECT_FLOAT_EQ(sinTable[15], 1.0f);
-    EXPECT_NEAR(cosTable[30], -1.0f, 1e-6);
-    for (int i = 0; i < 60; ++i) EXPECT_NEAR(sinTable[i] * sinTable[i] + cosTable[i] * cosTable[i], 1.0f, 1e-6);
-}
-
 TEST(Keys, EachKeyChangesOnlyItsOwnFlag) {
     std::memset(charKeyDown, 0, sizeof charKeyDown);
     std::memset(specialKeyDown, 0, sizeof specialKeyDown);
@@ -44,21 +35,10 @@ TEST(Keys, CodesOutsideTheTablesAreIgnored) {
     }
 }
 
-TEST(Camera, FixedEyeUnlessSpinning) {
-    ScriptedRandom::start();
-    EyePoint e = chooseEye(false);
-    EXPECT_EQ(e.z, 250);
-    EXPECT_EQ(ScriptedRandom::unscriptedDraws(), 0) << "the fixed eye draws nothing";
-    ScriptedRandom::add({365, 7, 359});
-    e = chooseEye(true);
-    EXPECT_EQ(e.x, 5);
-    EXPECT_EQ(e.y, 7);
-    EXPECT_EQ(e.z, 359);
-    ScriptedRandom::stop();
-}
-
 TEST(Camera, EyeOnTheUpAxisFallsBackToTheFixedEye) {
     ScriptedRandom::start({0, 120, 0, 0, 0, 0, 0, 0, 1});
+    EXPECT_EQ(chooseEye(false).z, 250);
+    EXPECT_EQ(ScriptedRandom::script().size(), 9u) << "the fixed eye draws nothing";
     for (int i = 0; i < 2; ++i) {
         const EyePoint e = chooseEye(true);
         EXPECT_EQ(e.x, 0);

@@ -30,18 +30,10 @@ protected:
 };
 }  // namespace
 
-TEST(FrameFilePath, DriveCLivesInTheWinePrefix) {
+TEST(FrameFilePath, DriveCLivesInTheWinePrefixElseTheUsersDefaultOne) {
     EXPECT_EQ(mapDrivePath("C:/data.txt", "/tmp/pfx", "/home/u"), "/tmp/pfx/drive_c/data.txt");
     EXPECT_EQ(mapDrivePath("c:\\dir\\data.txt", "/tmp/pfx", nullptr), "/tmp/pfx/drive_c/dir/data.txt");
-}
-
-TEST(FrameFilePath, WithoutAPrefixDriveCIsTheUsersDefaultWinePrefix) {
-    EXPECT_EQ(mapDrivePath("C:/data.txt", nullptr, "/home/u"), "/home/u/.wine/drive_c/data.txt");
     EXPECT_EQ(mapDrivePath("C:/data.txt", "", "/home/u"), "/home/u/.wine/drive_c/data.txt");
-}
-
-TEST(FrameFilePath, PathsWithoutDriveCStayAsTheyAre) {
-    EXPECT_EQ(mapDrivePath("./data.txt", "/tmp/pfx", "/home/u"), "./data.txt");
     EXPECT_EQ(mapDrivePath("D:/data.txt", "/tmp/pfx", "/home/u"), "D:/data.txt");
 }
 
