@@ -48,16 +48,19 @@ void setVertex(D3DVERTEX& v, double x, double r, double angle, double nx, double
   v.tv = float(tv);
 }
 
-// The apex's radial pair: position r (cos a, sin a), normal slot (r + 1) (cos a, sin a).
-void placeApex(D3DVERTEX& v, double r, double angle) {
-  const double c = std::cos(angle), s = std::sin(angle);
+double apexAngle(int around) { return (around + 0.5) * (fullTurn / cellsAround); }
+
+double apexDirection[cellsAround][2];  // cos, sin of apexAngle
+
+// The apex's radial pair: position r (cos a, sin a), normal slot (r + 1) (cos a, sin a), with a
+// the angle of the cell column; cos and sin of the sixteen angles are taken once, at build time.
+void placeApex(D3DVERTEX& v, double r, int around) {
+  const double c = apexDirection[around][0], s = apexDirection[around][1];
   v.y = float(r * c);
   v.z = float(r * s);
   v.ny = float((r + 1) * c);
   v.nz = float((r + 1) * s);
 }
-
-double apexAngle(int around) { return (around + 0.5) * (fullTurn / cellsAround); }
 
 void buildSurface() {
   for (int i = 0; i < tubeRings; ++i)
@@ -69,12 +72,14 @@ void buildSurface() {
 }
 
 void buildApexes() {
+  for (int j = 0; j < cellsAround; ++j) {
+    apexDirection[j][0] = std::cos(apexAngle(j));
+    apexDirection[j][1] = std::sin(apexAngle(j));
+  }
   for (int i = 0; i < cellsAlong; ++i)
-    for (int j = 0; j < cellsAround; ++j) {
-      const double angle = apexAngle(j);
-      setVertex(tubeVertices[firstApexVertex + cellsAround * i + j], ringX(i + 0.5), apexBaseRadius, angle, 0,
-                std::cos(angle), std::sin(angle), (j + 0.5) / cellsAround, (i + 0.5) / cellsAlong);
-    }
+    for (int j = 0; j < cellsAround; ++j)
+      setVertex(tubeVertices[firstApexVertex + cellsAround * i + j], ringX(i + 0.5), apexBaseRadius, apexAngle(j), 0,
+                apexDirection[j][0], apexDirection[j][1], (j + 0.5) / cellsAround, (i + 0.5) / cellsAlong);
 }
 
 // One cap: a ring on the end of the tube and its centre, both facing along the axis.
@@ -131,7 +136,7 @@ double spikeRadius(const VisModule& module, int n) {
 
 void updateSpikes(const VisModule& module) {
   for (int n = 0; n < spikeCount; ++n)
-    placeApex(tubeVertices[firstApexVertex + n], spikeRadius(module, n), apexAngle(n % cellsAround));
+    placeApex(tubeVertices[firstApexVertex + n], spikeRadius(module, n), n % cellsAround);
 }
 
 namespace {

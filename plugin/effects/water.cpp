@@ -27,14 +27,17 @@ WORD stripIndices[2 * waterSide];
 
 double gridCoordinate(int index) { return (index - centrePoint) * spacing; }
 
-// The normal slot of an interior point: position + the unit normal by central differences.
-void estimateNormal(D3DVERTEX& v, int i, int j) {
+struct Direction {
+  double x, y, z;
+};
+
+// The unit surface normal by central differences over one unit; straight up on the border.
+Direction surfaceNormal(int i, int j) {
+  if (i == 0 || j == 0 || i == lastPoint || j == lastPoint) return {0, 1, 0};
   const double dx = double(heightField[i][j - 1]) - heightField[i][j + 1];
   const double dz = double(heightField[i - 1][j]) - heightField[i + 1][j];
-  const double length = std::sqrt(dx * dx + dz * dz + 1);
-  v.nx = float(v.x + dx / length);
-  v.ny = float(v.y + 1 / length);
-  v.nz = float(v.z + dz / length);
+  const double inverseLength = 1 / std::sqrt(dx * dx + dz * dz + 1);
+  return {dx * inverseLength, inverseLength, dz * inverseLength};
 }
 
 }  // namespace
@@ -70,21 +73,22 @@ void stepRipples() {
     for (int j = 1; j < lastPoint; ++j) heightField[i][j] += heightSpeed[i][j];
 }
 
+// The normal slot holds the position plus the unit normal.
 void rebuildWaterVertices() {
   for (int i = 0; i < waterSide; ++i)
     for (int j = 0; j < waterSide; ++j) {
+      const double x = gridCoordinate(j), y = heightField[i][j], z = gridCoordinate(i);
+      const Direction normal = surfaceNormal(i, j);
       D3DVERTEX& v = waterVertices[waterSide * i + j];
-      v.x = float(gridCoordinate(j));
-      v.y = heightField[i][j];
-      v.z = float(gridCoordinate(i));
-      v.nx = v.x;
-      v.ny = v.y + 1.0f;
-      v.nz = v.z;
+      v.x = float(x);
+      v.y = float(y);
+      v.z = float(z);
+      v.nx = float(x + normal.x);
+      v.ny = float(y + normal.y);
+      v.nz = float(z + normal.z);
       v.tu = float(j * texelStep);
       v.tv = float(1 - i * texelStep);
     }
-  for (int i = 1; i < lastPoint; ++i)
-    for (int j = 1; j < lastPoint; ++j) estimateNormal(waterVertices[waterSide * i + j], i, j);
 }
 
 namespace {
