@@ -87,10 +87,8 @@ void advanceMotion(const AudioAnalysis& a) {
 int update(EffectRecord& record, AudioAnalysis& analysis, const VisModule& module, IDirect3DDevice2*, double) {
   analyseWaveform(module, analysis);
   analyseSpectrum(module, analysis);
-  const ColourMixes mixes = colourMixes(analysis);
   advanceMotion(analysis);
-  setLiftedAmbient(record, mixes);
-  circleLights(record, analysis);
+  applyCirclingLighting(record, analysis);
   return 1;
 }
 

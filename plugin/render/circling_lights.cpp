@@ -62,3 +62,8 @@ void circleLights(EffectRecord& record, const AudioAnalysis& a) {
   lights[3].colour[0] = w0;
   lights[3].colour[2] = (w0 + 1) * 0.5;
 }
+
+void applyCirclingLighting(EffectRecord& record, const AudioAnalysis& analysis) {
+  setLiftedAmbient(record, colourMixes(analysis));
+  circleLights(record, analysis);
+}

@@ -25,3 +25,6 @@ void fixCirclingLights(EffectRecord& record);
 // Lights 0 and 1 turn with the band-0 phases (0.4 rad per unit), 2 and 3 with the band-1 phases
 // (1.6 rad per unit); 2 and 3 take their colour from the other channel's activity.
 void circleLights(EffectRecord& record, const AudioAnalysis& analysis);
+
+// The ambient colour and the circling lights together, as one frame of the analysis sets them.
+void applyCirclingLighting(EffectRecord& record, const AudioAnalysis& analysis);
