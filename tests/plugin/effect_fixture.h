@@ -1,14 +1,16 @@
-// A display set up on the stand-in and a quiet stereo module, for driving one effect's operations.
+// A stand-in device, numbered materials and a quiet stereo module, for driving one effect's
+// operations.
 #pragma once
 
+#include "effect_device.h"
 #include "standin_fixture.h"
 
 class EffectTest : public PluginTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    ASSERT_TRUE(setupDisplay(nullptr));
-    device = display.device;
+    device = makeEffectDevice();
+    ASSERT_NE(device, nullptr);
     module.nCh = 2;
     std::memset(module.waveformData, 128, sizeof module.waveformData);
     standin::clearTrace();
@@ -19,10 +21,11 @@ class EffectTest : public PluginTest {
     for (int i = 0; i < frames; ++i) ops.update(record, analysis, module, device, 0.0);
   }
   int drawWith(const EffectOps& ops, int materialIndex, D3DTEXTUREHANDLE texture = 77) {
-    return ops.draw(module, device, display.materials, materialIndex, texture);
+    return ops.draw(module, device, materials, materialIndex, texture);
   }
 
   IDirect3DDevice2* device = nullptr;
+  const MaterialTable materials = numberedMaterials();
   VisModule module{};
   AudioAnalysis analysis{};
   EffectRecord record{};

@@ -113,7 +113,7 @@ TEST_F(SpikeCylinder, DrawsTheWholeTubeInOneTriangleList) {
   EXPECT_EQ(drawWith(spikeCylinderEffect, 12, 5), 1);
   const auto frame = standin::callsOf({"BeginScene", "SetLightState", "SetRenderState", "SetTransform",
                                        "DrawIndexedPrimitive", "EndScene", "InvalidDraw"});
-  const std::string material = std::to_string(display.materials.handles[12]);
+  const std::string material = std::to_string(materials.handles[12]);
   ASSERT_EQ(frame.size(), 6u);
   EXPECT_EQ(frame[0], "device1.BeginScene()");
   EXPECT_EQ(frame[1], "device1.SetLightState(1," + material + ")");

@@ -78,7 +78,7 @@ TEST_F(VolumetricLight, DrawsTheOpaqueWindowThenBothWindingsOfTheSlabsBlended) {
       {"BeginScene", "SetLightState", "SetRenderState", "SetTransform", "DrawIndexedPrimitive", "EndScene", "InvalidDraw"});
   const std::vector<std::string> expected = {
       "device1.BeginScene()",
-      "device1.SetLightState(1," + std::to_string(display.materials.handles[12]) + ")",
+      "device1.SetLightState(1," + std::to_string(materials.handles[12]) + ")",
       "device1.SetRenderState(1,9)",
       "device1.SetTransform(1)",
       "device1.SetRenderState(27,0)",
