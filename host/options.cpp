@@ -24,12 +24,22 @@ bool toNumberList(const std::string& text, std::vector<int>& values) {
   return !values.empty();
 }
 
+bool toPause(const std::string& text, double& at, double& length) {
+  char* end = nullptr;
+  at = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != ':') return false;
+  const char* rest = end + 1;
+  length = std::strtod(rest, &end);
+  return end != rest && *end == '\0' && at >= 0 && length > 0;
+}
+
 }  // namespace
 
 const char* usageText() {
   return "usage: vishost [--plugin PATH] [--list] [--config] [--module N] [--frames K | --seconds S] [--fps N]\n"
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
-         "               [--title TEXT]...\n";
+         "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
+         "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries] [FILE.wav]...\n";
 }
 
 bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
@@ -57,6 +67,20 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--config") o.config = true;
     else if (arg == "--widescreen") o.widescreen = true;
     else if (arg == "--benchmark") o.benchmark = true;
+    else if (arg == "--mute") o.mute = true;
+    else if (arg == "--player-timing") o.playerTiming = true;
+    else if (arg == "--trace-queries") o.traceQueries = true;
+    else if (arg == "--frame-file") { if (!value(o.frameFile)) return false; }
+    else if (arg == "--write-demo") { if (!value(o.writeDemo)) return false; }
+    else if (arg == "--capture-fps") { if (!number(o.captureFps, 1, 120)) return false; }
+    else if (arg == "--press-key-at") { if (!number(o.pressKeyAt, 1, 100000000)) return false; }
+    else if (arg == "--pause") {
+      if (!value(text)) return false;
+      if (!toPause(text, o.pauseAt, o.pauseFor)) {
+        error = "--pause: '" + text + "' is not AT:FOR in seconds";
+        return false;
+      }
+    }
     else if (arg == "--plugin") { if (!value(o.pluginPath)) return false; }
     else if (arg == "--out") { if (!value(o.outDir)) return false; }
     else if (arg == "--title") { if (!value(text)) return false; o.titles.push_back(text); }
@@ -74,6 +98,8 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
         error = "--capture-at: '" + text + "' is not a list of frame numbers";
         return false;
       }
+    } else if (arg.rfind("--", 0) != 0) {
+      o.files.push_back(arg);
     } else {
       error = "unknown argument '" + arg + "'";
       return false;

@@ -17,7 +17,17 @@ struct HostOptions {
   int graphicsMode = -1;  // >= 0: written into the plug-in's ini before Init
   bool widescreen = false;
   bool benchmark = false;
-  std::vector<std::string> titles;
+  std::vector<std::string> titles;  // replace the playlist's titles in order
+  std::vector<std::string> files;   // the playlist; empty: the built-in demo song
+  bool mute = false;
+  bool playerTiming = false;        // sleep the module's delayMs after each frame, as the player does
+  int captureFps = 15;              // --out without --capture-at: frames captured per second
+  std::string frameFile;            // the viewer's frame file, rewritten every frame
+  std::string writeDemo;            // write the demo song as a WAV file and exit
+  // Test hooks.
+  int pressKeyAt = 0;               // post a key press to the plug-in's window after this frame
+  double pauseAt = -1, pauseFor = 0;  // seconds after the start
+  bool traceQueries = false;        // print every title query and its answer
 };
 
 // Parses argv; on a bad argument returns false with a one-line message in `error`.

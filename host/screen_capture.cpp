@@ -59,3 +59,11 @@ bool captureScreen(int width, int height, const std::string& path) {
   ReleaseDC(nullptr, screen);
   return ok;
 }
+
+void pictureSize(int& width, int& height) {
+  RECT r;
+  HWND window = GetForegroundWindow();
+  width = height = 0;
+  if (window && GetWindowRect(window, &r)) width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+}

@@ -1,30 +1,32 @@
-// vishost: plays a built-in test signal through a visualisation plug-in the way the player
-// does: one visualisation thread loads the DLL, initialises the module, pumps its messages,
-// fills the audio fields and calls Render at a steady rate; the main thread owns the host
-// window that answers the plug-in's queries.
+// vishost: plays music through a visualisation plug-in the way the player does. The player's
+// thread plays the playlist (wave output, or a free clock when muted); one visualisation thread
+// loads the DLL, initialises the module, pumps its messages, fills the audio fields from just
+// ahead of what is audible and calls Render; the main thread owns the host window that answers
+// the plug-in's queries.
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "demo_song.h"
+#include "frame_file.h"
 #include "options.h"
+#include "player.h"
 #include "screen_capture.h"
-#include "synth_signal.h"
+#include "steady_capture.h"
 #include "vis_api.h"
+#include "vis_audio.h"
 
 namespace {
 
 constexpr UINT visThreadDone = WM_APP + 1;
-constexpr int trackLengthSeconds = 180;
 
 HostOptions options;
 HWND hostWindow = nullptr;
-std::vector<std::string> playlist;
-std::atomic<bool> playing{false};
-std::atomic<DWORD> playStart{0};
+Player player;
 
 std::string defaultPluginPath() {
   char exe[MAX_PATH];
@@ -33,31 +35,15 @@ std::string defaultPluginPath() {
   return path.substr(0, path.find_last_of('\\') + 1) + "Plugins\\vis_vexilumarine.dll";
 }
 
-int currentTrack() {
-  if (!playing) return 0;
-  const DWORD elapsed = timeGetTime() - playStart;
-  return int(elapsed / (trackLengthSeconds * 1000u)) % int(playlist.size());
-}
-
-int playPositionMs() {
-  if (!playing) return -1;
-  return int((timeGetTime() - playStart) % (trackLengthSeconds * 1000u));
-}
-
 LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_USER) {
-    switch (lParam) {
-      case 105:
-        if (!playing) return -1;
-        return wParam == 0 ? playPositionMs() : trackLengthSeconds;
-      case 125:
-        return currentTrack();
-      case 212:
-        if (wParam >= playlist.size()) return 0;
-        return reinterpret_cast<LRESULT>(playlist[wParam].c_str());
-      default:
-        return 0;
+    const intptr_t answer = answerHostQuery(playerStatus(player), player.titles, wParam, lParam);
+    if (options.traceQueries && lParam == 212) {
+      std::printf("title query: entry %u -> %s\n", unsigned(wParam),
+                  answer ? reinterpret_cast<const char*>(answer) : "(none)");
+      std::fflush(stdout);
     }
+    return answer;
   }
   if (message == visThreadDone) {
     PostQuitMessage(int(wParam));
@@ -102,13 +88,16 @@ bool pumpMessages() {
   return true;
 }
 
-void fillAudio(winampVisModule* module, double seconds) {
-  AudioFrame frame;
-  synthesiseFrame(seconds, frame);
-  module->sRate = 44100;
-  module->nCh = 2;
-  std::copy(&frame.spectrum[0][0], &frame.spectrum[0][0] + 2 * 576, &module->spectrumData[0][0]);
-  std::copy(&frame.waveform[0][0], &frame.waveform[0][0] + 2 * 576, &module->waveformData[0][0]);
+// The audio fields, taken latencyMs ahead of what is audible.
+void fillAudio(winampVisModule* module, const PlaybackStatus& status) {
+  const PcmAudio& track = player.tracks[size_t(status.index)];
+  module->sRate = track.sampleRate;
+  module->nCh = track.channels;
+  const int64_t ahead = int64_t(std::max(module->latencyMs, 0)) * track.sampleRate / 1000;
+  VisAudio audio;
+  takeVisAudio(track, status.audibleFrame + ahead, module->spectrumNch, module->waveformNch, audio);
+  std::memcpy(module->spectrumData, audio.spectrum, sizeof audio.spectrum);
+  std::memcpy(module->waveformData, audio.waveform, sizeof audio.waveform);
 }
 
 double nowSeconds() {
@@ -135,6 +124,42 @@ void reportBenchmark(std::vector<double>& renderMs, double seconds) {
               options.module, renderMs.size(), double(renderMs.size()) / seconds, median, p99);
 }
 
+void captureNamedFrame(int frame) {
+  static int width = 0, height = 0;
+  if (width == 0) pictureSize(width, height);
+  char name[64];
+  std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
+  const std::string path = options.outDir + name;
+  if (!captureScreen(width, height, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
+}
+
+void writeFrameFile(winampVisModule* module) {
+  static bool reported = false;
+  std::string error;
+  if (!replaceFileAtomically(options.frameFile, formatFrameFile(module->spectrumData), error) && !reported) {
+    std::fprintf(stderr, "vishost: %s\n", error.c_str());
+    reported = true;
+  }
+}
+
+void pressKeyInPluginWindow() {
+  if (HWND window = FindWindowA("Vexilumarine", nullptr)) PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0x00390001);
+  else std::fprintf(stderr, "vishost: no plug-in window to press a key in\n");
+}
+
+// Follows the --pause test hook: paused from pauseAt for pauseFor seconds.
+void followPauseHook(double now) {
+  if (options.pauseAt < 0) return;
+  pausePlayer(player, now >= options.pauseAt && now < options.pauseAt + options.pauseFor);
+}
+
+// On stop the player zeroes the arrays and renders once more.
+void renderStopped(winampVisModule* module) {
+  std::memset(module->spectrumData, 0, sizeof module->spectrumData);
+  std::memset(module->waveformData, 0, sizeof module->waveformData);
+  module->Render(module);
+}
+
 int runModule(winampVisModule* module, HMODULE dll) {
   module->hwndParent = hostWindow;
   module->hDllInstance = dll;
@@ -142,21 +167,37 @@ int runModule(winampVisModule* module, HMODULE dll) {
     module->Config(module);
     return 0;
   }
-  playStart = timeGetTime();
-  playing = true;
+  startPlayer(player);
   const double start = nowSeconds();
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
+    stopPlayer(player);
     return 1;
   }
-  int width = 0, height = 0;
+  const bool steady = options.captureAt.empty() && options.outDir != ".";
+  SteadyCapture capture{options.outDir, options.captureFps};
   std::vector<double> renderMs;
   double benchmarkStart = 0;
   for (int frame = 1;; ++frame) {
     const double now = nowSeconds() - start;
     if (options.seconds > 0 ? now >= options.seconds : frame > options.frames) break;
-    if (!pumpMessages()) break;
-    fillAudio(module, now);
+    if (!pumpMessages()) {
+      std::printf("vishost: the plug-in ended the visualisation at frame %d\n", frame);
+      break;
+    }
+    followPauseHook(now);
+    const PlaybackStatus status = playerStatus(player);
+    if (status.state == PlayState::stopped) {
+      renderStopped(module);
+      std::printf("vishost: playback stopped at frame %d\n", frame);
+      break;
+    }
+    if (status.state == PlayState::paused) {  // no Render while paused
+      Sleep(DWORD(std::max(module->delayMs, 1)));
+      --frame;
+      continue;
+    }
+    fillAudio(module, status);
     const double before = nowSeconds();
     const int result = module->Render(module);
     const double after = nowSeconds();
@@ -164,28 +205,24 @@ int runModule(winampVisModule* module, HMODULE dll) {
       if (renderMs.empty()) benchmarkStart = before;
       renderMs.push_back((after - before) * 1000.0);
     }
-    if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end()) {
-      if (width == 0) {
-        RECT r;
-        HWND window = GetForegroundWindow();
-        if (window && GetWindowRect(window, &r)) width = r.right - r.left, height = r.bottom - r.top;
-        if (width <= 0 || height <= 0) width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-      }
-      char name[64];
-      std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
-      const std::string path = options.outDir + name;
-      if (!captureScreen(width, height, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
-    }
+    if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
+      captureNamedFrame(frame);
+    if (steady && !captureDueSlots(capture, after - start))
+      std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
+    if (!options.frameFile.empty()) writeFrameFile(module);
+    if (frame == options.pressKeyAt) pressKeyInPluginWindow();
     if (result != 0) break;
-    if (!options.benchmark) {
-      const double next = double(frame) / options.fps;
-      const double wait = next - (nowSeconds() - start);
+    if (options.benchmark) continue;
+    if (options.playerTiming) {
+      Sleep(DWORD(std::max(module->delayMs, 0)));
+    } else {
+      const double wait = double(frame) / options.fps - (nowSeconds() - start);
       if (wait > 0) Sleep(DWORD(wait * 1000.0));
     }
   }
   if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
   module->Quit(module);
-  playing = false;
+  stopPlayer(player);
   return 0;
 }
 
@@ -216,6 +253,45 @@ DWORD WINAPI visThread(LPVOID) {
   return DWORD(status);
 }
 
+// The playlist: the files that can be read (each one that cannot is reported and skipped), or
+// the demo song. --title texts replace the titles in order; with no files each one is a further
+// entry of the demo song.
+bool buildPlaylist() {
+  for (const std::string& file : options.files) {
+    PcmAudio audio;
+    std::string error;
+    if (!readWavFile(file, audio, error)) {
+      std::fprintf(stderr, "vishost: %s\n", error.c_str());
+      continue;
+    }
+    player.titles.push_back(audio.title.empty() ? titleFromPath(file) : audio.title);
+    player.tracks.push_back(std::move(audio));
+  }
+  if (!options.files.empty() && player.tracks.empty()) {
+    std::fprintf(stderr, "vishost: none of the files can be played\n");
+    return false;
+  }
+  if (options.files.empty()) {
+    player.tracks.push_back(synthesiseDemoSong());
+    player.titles.push_back(demoSongTitle);
+    for (size_t i = 1; i < options.titles.size(); ++i) {
+      player.tracks.push_back(player.tracks[0]);
+      player.titles.push_back(demoSongTitle);
+    }
+  }
+  for (size_t i = 0; i < options.titles.size() && i < player.titles.size(); ++i) player.titles[i] = options.titles[i];
+  return true;
+}
+
+int writeDemoSong(const std::string& path) {
+  const std::vector<uint8_t> image = wavImage(synthesiseDemoSong());
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  const bool written = file && std::fwrite(image.data(), 1, image.size(), file) == image.size();
+  if (file && std::fclose(file) != 0) return 1;
+  if (!written) std::fprintf(stderr, "vishost: cannot write %s\n", path.c_str());
+  return written ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -224,8 +300,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vishost: %s\n%s", error.c_str(), usageText());
     return 2;
   }
-  playlist = options.titles.empty() ? std::vector<std::string>{"Vexilumarine - Synthetic Test Signal"}
-                                    : options.titles;
+  if (!options.writeDemo.empty()) return writeDemoSong(options.writeDemo);
+  initPlayer(player);
+  player.mute = options.mute;
+  if (!options.list && !options.config && !buildPlaylist()) return 1;
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = hostProc;

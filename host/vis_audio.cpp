@@ -1,0 +1,19 @@
+#include "vis_audio.h"
+
+#include <algorithm>
+#include <cstring>
+
+void takeVisAudio(const PcmAudio& audio, int64_t startFrame, int spectrumChannels, int waveformChannels,
+                  VisAudio& out) {
+  std::memset(&out, 0, sizeof out);
+  int16_t window[2][visEntries] = {};
+  const int64_t frames = int64_t(audio.frameCount());
+  for (int i = 0; i < visEntries; ++i) {
+    const int64_t frame = startFrame + i;
+    if (frame < 0 || frame >= frames) continue;
+    for (int c = 0; c < 2; ++c)
+      window[c][i] = audio.samples[size_t(frame) * size_t(audio.channels) + size_t(std::min(c, audio.channels - 1))];
+  }
+  for (int c = 0; c < std::min(spectrumChannels, 2); ++c) buildSpectrum(window[c], 1, out.spectrum[c]);
+  for (int c = 0; c < std::min(waveformChannels, 2); ++c) buildWaveform(window[c], 1, out.waveform[c]);
+}
