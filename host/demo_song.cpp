@@ -38,7 +38,7 @@ std::vector<float> kick() {
   for (size_t i = 0; i < s.size(); ++i) {
     const double t = double(i) / rate;
     phase += 2 * pi * (48 + 110 * std::exp(-t * 28)) / rate;
-    s[i] = float(0.9 * std::sin(phase) * std::exp(-t * 9));
+    s[i] = float(0.95 * std::sin(phase) * std::exp(-t * 11));
   }
   return s;
 }
@@ -72,7 +72,7 @@ std::vector<float> bassNote(double frequency, double seconds) {
     phase = std::fmod(phase + frequency / rate, 1.0);
     filtered += 0.12 * ((2 * phase - 1) - filtered);
     const double release = std::min(1.0, (seconds - t) * 40);
-    s[i] = float(0.5 * filtered * std::exp(-t * 3) * release);
+    s[i] = float(0.32 * filtered * std::exp(-t * 5) * release);
   }
   return s;
 }
