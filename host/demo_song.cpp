@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -103,6 +105,22 @@ std::vector<float> padChord(const double (&frequencies)[3], double seconds) {
   return s;
 }
 
+// Notes repeat all through the song: each distinct one is synthesised once.
+template <typename Make>
+const std::vector<float>& cached(int key, double seconds, Make make) {
+  static std::map<std::pair<int, long>, std::vector<float>> sounds;
+  const auto id = std::make_pair(key, long(seconds * rate));
+  auto found = sounds.find(id);
+  if (found == sounds.end()) found = sounds.emplace(id, make()).first;
+  return found->second;
+}
+
+// tanh's shape without its cost: a soft limit that reaches +-1 at +-3.
+double softClip(double x) {
+  x = std::clamp(x, -3.0, 3.0);
+  return x * (27 + x * x) / (27 + 9 * x * x);
+}
+
 double noteFrequency(int semitonesFromA4) { return 440.0 * std::pow(2.0, semitonesFromA4 / 12.0); }
 
 // Chords per bar: A minor, F, C, G (semitones from A4).
@@ -145,12 +163,12 @@ void addBar(Mix& mix, int bar) {
   for (int e = 0; e < 8 && s.hats; ++e) mix.add(start + e * eighth, 0.65, e % 2 ? openHat : hatSound);
   for (int e = 0; e < 8 && s.bass; ++e) {
     const int semis = chordRoots[chord] - 24 + (e % 4 == 2 ? 12 : 0);
-    mix.add(start + e * eighth, 0.5, bassNote(noteFrequency(semis), eighth * 0.9));
+    mix.add(start + e * eighth, 0.5, cached(semis, eighth * 0.9, [&] { return bassNote(noteFrequency(semis), eighth * 0.9); }));
   }
   if (s.pad) {
     const int root = chordRoots[chord] - 12;
     const double triad[3] = {noteFrequency(root), noteFrequency(root + chordThirds[chord]), noteFrequency(root + 7)};
-    mix.add(start, 0.5, padChord(triad, barSeconds));
+    mix.add(start, 0.5, cached(1000 + chord, barSeconds, [&] { return padChord(triad, barSeconds); }));
   }
   if (s.lead) {
     const int* phrase = phrases[(bar / 2) % 4];
@@ -159,7 +177,8 @@ void addBar(Mix& mix, int bar) {
       if (note == 99) continue;
       int length = 1;
       while (e + length < 8 && phrase[(bar % 2) * 8 + e + length] == 99) ++length;
-      mix.add(start + e * eighth, 0.6, leadNote(noteFrequency(note), length * eighth * 0.95));
+      const double seconds = length * eighth * 0.95;
+      mix.add(start + e * eighth, 0.6, cached(2000 + note, seconds, [&] { return leadNote(noteFrequency(note), seconds); }));
     }
   }
 }
@@ -181,8 +200,8 @@ PcmAudio synthesiseDemoSong(int bars) {
   audio.samples.resize(frames * 2);
   for (size_t i = 0; i < frames; ++i) {
     const double fadeOut = std::min(1.0, double(frames - i) / (2.0 * rate));
-    audio.samples[2 * i] = int16_t(std::lround(std::tanh(mix.left[i] * 1.1) * fadeOut * 30000));
-    audio.samples[2 * i + 1] = int16_t(std::lround(std::tanh(mix.right[i] * 1.1) * fadeOut * 30000));
+    audio.samples[2 * i] = int16_t(std::lround(softClip(mix.left[i] * 1.1) * fadeOut * 30000));
+    audio.samples[2 * i + 1] = int16_t(std::lround(softClip(mix.right[i] * 1.1) * fadeOut * 30000));
   }
   return audio;
 }
