@@ -41,5 +41,14 @@ test: build
 	@$(MAKE) --no-print-directory test-sanitize
 	@$(MAKE) --no-print-directory test-wine
 
+# The demo song through "All effects" for 90 s: in a window with a display, else headless into
+# out/demo.mp4 and the contact sheet out/demo.png.
+demo: build
+	@tools/demo.sh $(WIN32) out
+
+# out/vexilumarine-plugin.zip: the plug-in laid out as the player's folder.
+dist: build
+	@tools/dist.sh $(WIN32) out
+
 clean:
 	rm -rf build out
