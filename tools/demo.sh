@@ -48,5 +48,5 @@ for i in "${!names[@]}"; do
   frame=$(printf '%s/frames/frame%05d.bmp' "$out" $((ms * rate / 1000)))
   tiles+=(-label "${names[$i]} ($((ms / 1000)) s)" "$frame")
 done
-montage "${tiles[@]}" -tile 4x2 -geometry 400x300+4+4 -background '#202020' -fill white -pointsize 18 "$out/demo.png"
+montage "${tiles[@]}" -tile 4x2 -geometry 400x300+4+4 -background '#202020' -fill white -font DejaVu-Sans -pointsize 18 "$out/demo.png"
 echo "demo: $out/demo.mp4 ($(du -h "$out/demo.mp4" | cut -f1)), contact sheet $out/demo.png"
