@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -68,9 +69,9 @@ TEST(FrameFile, TheViewersReaderGetsTheBandLevelsOfTheSpectrum) {
   for (int b = 0; b < 8; ++b) {
     int sum = 0;
     for (int k = 36 * b; k < 36 * b + 36; ++k) sum += audio.spectrum[0][2 * k];
-    EXPECT_EQ(bandLevel[b], sum / 36) << "band " << b;
+    EXPECT_EQ(beat.bandLevel[b], sum / 36) << "band " << b;
   }
-  EXPECT_GT(bandLevel[0] + bandLevel[1] + bandLevel[2], 0);
+  EXPECT_GT(beat.bandLevel[0] + beat.bandLevel[1] + beat.bandLevel[2], 0);
   std::remove(path.c_str());
 }
 #endif
