@@ -42,8 +42,8 @@ QUORBEL_CAPTURE_DIR="$work/frames" QUORBEL_CAPTURE_FRAMES="1,1200,1300-100000:25
   QUORBEL_STATE_LOG="$work/state.log" "$quorbel" >"$work/stdout.txt" 2>"$work/stderr.txt" &
 viewer_pid=$!
 
-# Let it run until the scene has gone through its paces (or 75 s pass).
-python3 "$here/e2e_check.py" wait "$work/state.log" 75 || fail "the scene did not change as expected (see above)"
+# Let it run until the scene has gone through its paces (or 90 s pass).
+python3 "$here/e2e_check.py" wait "$work/state.log" 90 || fail "the scene did not change as expected (see above)"
 kill -0 "$viewer_pid" 2>/dev/null || fail "quorbel ended early"
 
 # What the display shows, straight from the X server.
