@@ -53,6 +53,11 @@ Clock::time_point settleStart, measureStart;
 bool settling = false, measuring = false;
 long measureFirstFrame = 0;
 double circleSum = 0;
+// Wall time of each measured frame, split by whether it was a beat frame.
+Clock::time_point lastIdle;
+bool lastFrameLoud = false;
+double beatFrameSeconds = 0, otherFrameSeconds = 0;
+long beatFrames = 0, otherFrames = 0;
 int circleMax = 0;
 long samples = 0;
 
@@ -93,6 +98,14 @@ void benchIdle() {
             measureFirstFrame = displayedFrames();
             cpuStart = processCpuSeconds();
         } else if (measuring) {
+            const double frameSeconds = std::chrono::duration<double>(now - lastIdle).count();
+            if (lastFrameLoud) {
+                beatFrameSeconds += frameSeconds;
+                ++beatFrames;
+            } else {
+                otherFrameSeconds += frameSeconds;
+                ++otherFrames;
+            }
             const int n = countCircles();
             circleSum += n;
             circleMax = std::max(circleMax, n);
@@ -103,15 +116,19 @@ void benchIdle() {
                 const double cpuPerFrame = (processCpuSeconds() - cpuStart) / static_cast<double>(frames);
                 std::printf("quorbel-fps-bench: %ld frames in %.2f s at %dx%d, burst mode, circles mean %.0f, max %d\n"
                             "  wall clock: %.1f fps\n"
-                            "  CPU time: %.2f ms per frame (all threads), %.0f fps on one free core\n",
+                            "  CPU time: %.2f ms per frame (all threads), %.0f fps on one free core\n"
+                            "  wall time per frame: %.1f ms on beat frames (%ld), %.1f ms on the others (%ld)\n",
                             frames, elapsed, glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT),
                             circleSum / static_cast<double>(samples), circleMax, frames / elapsed, cpuPerFrame * 1e3,
-                            1.0 / cpuPerFrame);
+                            1.0 / cpuPerFrame, beatFrames ? 1e3 * beatFrameSeconds / beatFrames : 0.0, beatFrames,
+                            otherFrames ? 1e3 * otherFrameSeconds / otherFrames : 0.0, otherFrames);
                 removeBenchFiles();
                 std::exit(0);
             }
         }
+        lastIdle = now;
     }
+    lastFrameLoud = loud;  // the frame now requested: its time is taken at the next idle call
     glutPostRedisplay();
 }
 }  // namespace
