@@ -41,7 +41,7 @@ def scene_summary(rows):
 
 
 def scene_done(s):
-    return (s["full-scene frames"] >= 300 and s["tints"] >= 4 and s["most circles"] > 0 and s["spin frames"] > 0
+    return (s["full-scene frames"] >= 450 and s["tints"] >= 4 and s["most circles"] > 0 and s["spin frames"] > 0
             and s["frames with rings or bars"] > 0 and s["burst frames"] > 0 and s["falling frames"] > 0)
 
 

@@ -38,7 +38,7 @@ producer_pid=$!
 for _ in $(seq 1 100); do [ -f "$WINEPREFIX/drive_c/data.txt" ] && break; sleep 0.05; done
 
 cd "$bindir"
-QUORBEL_CAPTURE_DIR="$work/frames" QUORBEL_CAPTURE_FRAMES="1,1200,1300-100000:250" \
+QUORBEL_CAPTURE_DIR="$work/frames" QUORBEL_CAPTURE_FRAMES="1,1200,1300-100000:100" \
   QUORBEL_STATE_LOG="$work/state.log" "$quorbel" >"$work/stdout.txt" 2>"$work/stderr.txt" &
 viewer_pid=$!
 
