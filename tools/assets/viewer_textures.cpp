@@ -105,7 +105,16 @@ Canvas flower() {
         const float split = 0.6f + 0.4f * smoothstep(0.0f, 0.25f, 1 - petal + (1 - along) * 0.5f);
         c = scale(c, vein * split);
         const float centre = 1 - smoothstep(0.2f, 0.24f, r);
-        const float seeds = 0.8f + 0.2f * std::sin(x * 60) * std::sin(y * 60);
+        float seeds = 1;
+        if (centre > 0) {
+            // Seeds packed at the golden angle, as in a sunflower head.
+            float nearest = 1;
+            for (int i = 1; i < 70; ++i) {
+                const float sr = 0.215f * std::sqrt(i / 70.0f), sa = i * 2.39996f;
+                nearest = std::min(nearest, std::hypot(x - sr * std::cos(sa), y - sr * std::sin(sa)));
+            }
+            seeds = 0.65f + 0.35f * smoothstep(0.008f, 0.02f, nearest);
+        }
         c = mix(c, scale(ramp({rgb(1, 0.85f, 0.2f), rgb(0.9f, 0.45f, 0.05f)}, r / 0.24f), seeds), centre);
         c.a = clamp01(inside + centre);
         return c;
