@@ -29,6 +29,9 @@ SETTINGS = {
 BITMAPS = ["zev.bmp", "trees.bmp", "generated.bmp"]
 
 
+DEFAULT_TITLE = "Vexilumarine - Overlay Test"
+
+
 def read_bmp(path):
     """Top-down rows of (r, g, b) from a 24-bit bottom-up BMP."""
     with open(path, "rb") as f:
@@ -46,8 +49,11 @@ def read_bmp(path):
 
 
 def is_text(pixel):
+    """Overlay text is grey 220 OR-ed onto the picture: a bright neutral grey on dark parts, and
+    on bright parts a pixel with every bit of 220 (0xDC) set in all three channels."""
     r, g, b = pixel
-    return r >= 120 and max(r, g, b) - min(r, g, b) <= 8
+    neutral = r >= 120 and max(r, g, b) - min(r, g, b) <= 8
+    return neutral or all((c & 0xDC) == 0xDC for c in pixel)
 
 
 def text_pixels(rows, region):
@@ -64,7 +70,7 @@ def write_ini(path):
 def main():
     emulator, vishost, module, outdir = sys.argv[1:5]
     rest = sys.argv[5:]
-    title = rest[rest.index("--title") + 1] if "--title" in rest else None
+    title = rest[rest.index("--title") + 1] if "--title" in rest else DEFAULT_TITLE
     without_bitmaps = "--without-bitmaps" in rest
     plugins = os.path.join(os.getcwd(), "Plugins")
     ini = os.path.join(plugins, "plugin.ini")
@@ -80,8 +86,7 @@ def main():
                 shutil.move(os.path.join(plugins, name), os.path.join(hidden, name))
         command = [emulator, vishost, "--module", module, "--frames", str(FRAMES), "--fps", str(FPS),
                    "--capture-at", f"{INTRO_FRAME},{LATE_FRAME}", "--out", "Z:" + outdir.replace("/", "\\")]
-        if title is not None:
-            command += ["--title", title]
+        command += ["--title", title]
         result = subprocess.run(command, timeout=150)
         if result.returncode != 0:
             failures.append(f"vishost exited with {result.returncode}")
@@ -119,7 +124,7 @@ def main():
             if not WIDTH // 64 <= left <= WIDTH // 64 + 3:
                 failures.append(f"title text starts at x {left}, expected {WIDTH // 64}")
             right = max(x for x, _ in title_text)
-            wanted = title if title is not None else "Vexilumarine - Synthetic Test Signal"
+            wanted = title
             # A fixed-pitch font: the text's extent follows its length (or fills the strip).
             if len(wanted) > 80 and right < WIDTH - 20:
                 failures.append(f"the long title ends at x {right}: it was not drawn in full")
