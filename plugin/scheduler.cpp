@@ -208,27 +208,27 @@ void applyEffectView(const EffectRecord& record) {
   display.device->SetTransform(D3DTRANSFORMSTATE_VIEW, &m);
 }
 
-int applyEffectLight(const LightSpec& spec, int index, int marker) {
+int applyEffectLight(const LightSpec& source, int index, int marker) {
   D3DLIGHT& light = display.sceneLight;
   const double fade = scheduler.fadeLevel;
-  light.dcvColor.r = float(fade * spec.colour[0]);
-  light.dcvColor.g = float(fade * spec.colour[1]);
-  light.dcvColor.b = float(fade * spec.colour[2]);
-  light.dvPosition.x = float(spec.position[0]);
-  light.dvPosition.y = float(spec.position[1]);
-  light.dvPosition.z = float(spec.position[2]);
-  light.dvAttenuation2 = float(spec.attenuation);
+  light.dcvColor.r = float(fade * source.colour[0]);
+  light.dcvColor.g = float(fade * source.colour[1]);
+  light.dcvColor.b = float(fade * source.colour[2]);
+  light.dvPosition.x = float(source.position[0]);
+  light.dvPosition.y = float(source.position[1]);
+  light.dvPosition.z = float(source.position[2]);
+  light.dvAttenuation2 = float(source.attenuation);
   if (!display.lightObjects[index] || FAILED(display.lightObjects[index]->SetLight(&light))) return 0;
   if (marker == 1) {
-    const DWORD colour = 0x80000000u | (DWORD(colourByte(fade * spec.colour[0])) << 16) |
-                         (DWORD(colourByte(fade * spec.colour[1])) << 8) | DWORD(colourByte(fade * spec.colour[2]));
+    const DWORD colour = 0x80000000u | (DWORD(colourByte(fade * source.colour[0])) << 16) |
+                         (DWORD(colourByte(fade * source.colour[1])) << 8) | DWORD(colourByte(fade * source.colour[2]));
     for (D3DLVERTEX& v : markerVertices) v.color = colour;
     IDirect3DDevice2* device = display.device;
     device->BeginScene();
     D3DMATRIX at = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    at._41 = float(spec.position[0]);
-    at._42 = float(spec.position[1]);
-    at._43 = float(spec.position[2]);
+    at._41 = float(source.position[0]);
+    at._42 = float(source.position[1]);
+    at._43 = float(source.position[2]);
     device->SetTransform(D3DTRANSFORMSTATE_WORLD, &at);
     device->SetLightState(D3DLIGHTSTATE_MATERIAL, display.markerHandle);
     device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, 0);

@@ -37,7 +37,7 @@ constexpr DWORD introLengthMs = 10000;
 int stepScheduler(const VisModule& module);
 int startCurrentEffect();
 void applyEffectView(const EffectRecord& record);
-int applyEffectLight(const LightSpec& spec, int index, int marker);
+int applyEffectLight(const LightSpec& source, int index, int marker);
 void buildMarkerCube();
 
 // The pieces of a step, exposed for the frame composer and tests.

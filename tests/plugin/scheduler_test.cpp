@@ -233,9 +233,9 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   ddraw->CreateSurface(&desc, &primary, nullptr);
   d3d->CreateDevice(IID_IDirect3DHALDevice, primary, &display.device);
   d3d->CreateLight(&display.lightObjects[0], nullptr);
-  LightSpec spec = {{1, 2, 3}, {1, 0.5, 0}, 0.1};
+  LightSpec source = {{1, 2, 3}, {1, 0.5, 0}, 0.1};
   scheduler.fadeLevel = 1.0f;
-  EXPECT_EQ(applyEffectLight(spec, 0, 1), 1);
+  EXPECT_EQ(applyEffectLight(source, 0, 1), 1);
   EXPECT_EQ(standin::calls("DrawIndexedPrimitive"), (std::vector<std::string>{"4,2,8,36,1"}));
   EXPECT_EQ(standin::countOf("InvalidDraw"), 0);
   const D3DMATRIX at = standin::lastTransform(D3DTRANSFORMSTATE_WORLD);

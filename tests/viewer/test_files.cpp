@@ -27,23 +27,23 @@ void writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
-std::vector<uint8_t> makeTga(const TgaSpec& spec, const std::vector<uint8_t>& pixelBytes) {
+std::vector<uint8_t> makeTga(const TgaSpec& shape, const std::vector<uint8_t>& pixelBytes) {
     std::vector<uint8_t> out(18, 0);
-    out[0] = spec.idLength;
-    out[1] = spec.colourMapType;
-    out[2] = spec.imageType;
-    out[12] = static_cast<uint8_t>(spec.width & 0xFF);
-    out[13] = static_cast<uint8_t>(spec.width >> 8);
-    out[14] = static_cast<uint8_t>(spec.height & 0xFF);
-    out[15] = static_cast<uint8_t>(spec.height >> 8);
-    out[16] = spec.depth;
-    out.insert(out.end(), spec.idLength, 0xEE);
+    out[0] = shape.idLength;
+    out[1] = shape.colourMapType;
+    out[2] = shape.imageType;
+    out[12] = static_cast<uint8_t>(shape.width & 0xFF);
+    out[13] = static_cast<uint8_t>(shape.width >> 8);
+    out[14] = static_cast<uint8_t>(shape.height & 0xFF);
+    out[15] = static_cast<uint8_t>(shape.height >> 8);
+    out[16] = shape.depth;
+    out.insert(out.end(), shape.idLength, 0xEE);
     out.insert(out.end(), pixelBytes.begin(), pixelBytes.end());
     return out;
 }
 
-std::vector<uint8_t> patternPixels(const TgaSpec& spec) {
-    std::vector<uint8_t> bytes(size_t{spec.width} * spec.height * spec.depth / 8);
+std::vector<uint8_t> patternPixels(const TgaSpec& shape) {
+    std::vector<uint8_t> bytes(size_t{shape.width} * shape.height * shape.depth / 8);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>((i * 7 + 3) & 255);
     return bytes;
 }

@@ -27,6 +27,6 @@ struct TgaSpec {
     uint8_t depth = 24;
 };
 // Header plus `idLength` ID bytes (0xEE) plus the given pixel bytes.
-std::vector<uint8_t> makeTga(const TgaSpec& spec, const std::vector<uint8_t>& pixelBytes);
+std::vector<uint8_t> makeTga(const TgaSpec& shape, const std::vector<uint8_t>& pixelBytes);
 // Pixel bytes b0, b1, b2, ... with byte i = (i * 7 + 3) & 255, for width x height x depth/8.
-std::vector<uint8_t> patternPixels(const TgaSpec& spec);
+std::vector<uint8_t> patternPixels(const TgaSpec& shape);

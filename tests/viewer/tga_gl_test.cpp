@@ -11,9 +11,9 @@ namespace {
 class TgaUpload : public testing::Test {
 protected:
     TempDir dir;
-    std::string write(const TgaSpec& spec, const std::vector<uint8_t>& pixels, const char* name = "t.tga") {
+    std::string write(const TgaSpec& shape, const std::vector<uint8_t>& pixels, const char* name = "t.tga") {
         const std::string path = dir.file(name);
-        writeBytes(path, makeTga(spec, pixels));
+        writeBytes(path, makeTga(shape, pixels));
         return path;
     }
     static GLint boundTexture() {
@@ -32,11 +32,11 @@ protected:
 }  // namespace
 
 TEST_F(TgaUpload, TrueColourArrivesAsRedGreenBlueWithRepeatAndLinearSampling) {
-    TgaSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    const std::vector<uint8_t> file = patternPixels(spec);
-    ASSERT_EQ(loadTgaTexture(write(spec, file).c_str(), 7), kTgaLoaded);
+    TgaSpec shape;
+    shape.width = 4;
+    shape.height = 2;
+    const std::vector<uint8_t> file = patternPixels(shape);
+    ASSERT_EQ(loadTgaTexture(write(shape, file).c_str(), 7), kTgaLoaded);
     EXPECT_EQ(boundTexture(), 7);
     GLint value = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &value);
@@ -58,11 +58,11 @@ TEST_F(TgaUpload, TrueColourArrivesAsRedGreenBlueWithRepeatAndLinearSampling) {
 }
 
 TEST_F(TgaUpload, EightBitImageIsAnAlphaOnlyTexture) {
-    TgaSpec spec;
-    spec.imageType = 3;
-    spec.depth = 8;
-    const std::vector<uint8_t> file = patternPixels(spec);
-    ASSERT_EQ(loadTgaTexture(write(spec, file).c_str(), 8), kTgaLoaded);
+    TgaSpec shape;
+    shape.imageType = 3;
+    shape.depth = 8;
+    const std::vector<uint8_t> file = patternPixels(shape);
+    ASSERT_EQ(loadTgaTexture(write(shape, file).c_str(), 8), kTgaLoaded);
     GLint internal = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
     EXPECT_TRUE(internal == GL_ALPHA || internal == GL_ALPHA8) << std::hex << internal;
@@ -73,19 +73,19 @@ TEST_F(TgaUpload, EightBitImageIsAnAlphaOnlyTexture) {
 }
 
 TEST_F(TgaUpload, FailedLoadChangesNeitherTheImageNorTheBinding) {
-    TgaSpec spec;
-    spec.depth = 32;
-    const std::vector<uint8_t> file = patternPixels(spec);
-    ASSERT_EQ(loadTgaTexture(write(spec, file, "good.tga").c_str(), 9), kTgaLoaded);
+    TgaSpec shape;
+    shape.depth = 32;
+    const std::vector<uint8_t> file = patternPixels(shape);
+    ASSERT_EQ(loadTgaTexture(write(shape, file, "good.tga").c_str(), 9), kTgaLoaded);
     const std::vector<uint8_t> before = texImage(9, GL_RGBA, file.size());
     glBindTexture(GL_TEXTURE_2D, 3);
 
-    TgaSpec wide = spec;
+    TgaSpec wide = shape;
     wide.width = 640;
     EXPECT_EQ(loadTgaTexture(write(wide, {}, "wide.tga").c_str(), 9), kTgaBadSize);
     std::vector<uint8_t> shortData = file;
     shortData.pop_back();
-    EXPECT_EQ(loadTgaTexture(write(spec, shortData, "short.tga").c_str(), 9), kTgaShortData);
+    EXPECT_EQ(loadTgaTexture(write(shape, shortData, "short.tga").c_str(), 9), kTgaShortData);
     EXPECT_EQ(loadTgaTexture(dir.file("missing.tga").c_str(), 9), kTgaCannotOpen);
     EXPECT_EQ(boundTexture(), 3);
     EXPECT_EQ(texImage(9, GL_RGBA, file.size()), before);

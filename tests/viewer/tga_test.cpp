@@ -9,12 +9,12 @@ class TgaFile : public testing::Test {
 protected:
     TempDir dir;
     TgaImage image;
-    int decode(const TgaSpec& spec, const std::vector<uint8_t>& pixels) {
+    int decode(const TgaSpec& shape, const std::vector<uint8_t>& pixels) {
         const std::string path = dir.file("image.tga");
-        writeBytes(path, makeTga(spec, pixels));
+        writeBytes(path, makeTga(shape, pixels));
         return decodeTgaFile(path.c_str(), image);
     }
-    int decode(const TgaSpec& spec) { return decode(spec, patternPixels(spec)); }
+    int decode(const TgaSpec& shape) { return decode(shape, patternPixels(shape)); }
 };
 }  // namespace
 
@@ -26,11 +26,11 @@ TEST(PowerOfTwo, OnlyTwoTo512Qualify) {
 }
 
 TEST_F(TgaFile, TrueColourIsStoredBlueGreenRedAndLoadsRedGreenBlue) {
-    TgaSpec spec;
-    spec.width = 256;
-    spec.height = 256;
-    const std::vector<uint8_t> file = patternPixels(spec);
-    ASSERT_EQ(decode(spec, file), kTgaLoaded);
+    TgaSpec shape;
+    shape.width = 256;
+    shape.height = 256;
+    const std::vector<uint8_t> file = patternPixels(shape);
+    ASSERT_EQ(decode(shape, file), kTgaLoaded);
     EXPECT_EQ(image.width, 256);
     EXPECT_EQ(image.height, 256);
     EXPECT_EQ(image.pixelFormat, static_cast<GLenum>(GL_RGB));
@@ -42,12 +42,12 @@ TEST_F(TgaFile, TrueColourIsStoredBlueGreenRedAndLoadsRedGreenBlue) {
 }
 
 TEST_F(TgaFile, ThirtyTwoBitKeepsAlphaInPlace) {
-    TgaSpec spec;
-    spec.depth = 32;
-    spec.width = 8;
-    spec.height = 2;
-    const std::vector<uint8_t> file = patternPixels(spec);
-    ASSERT_EQ(decode(spec, file), kTgaLoaded);
+    TgaSpec shape;
+    shape.depth = 32;
+    shape.width = 8;
+    shape.height = 2;
+    const std::vector<uint8_t> file = patternPixels(shape);
+    ASSERT_EQ(decode(shape, file), kTgaLoaded);
     EXPECT_EQ(image.pixelFormat, static_cast<GLenum>(GL_RGBA));
     for (size_t p = 0; p < 16; ++p) {
         EXPECT_EQ(image.pixels[4 * p + 0], file[4 * p + 2]);
@@ -59,11 +59,11 @@ TEST_F(TgaFile, ThirtyTwoBitKeepsAlphaInPlace) {
 
 TEST_F(TgaFile, EightBitIsAnAlphaTextureForEitherImageType) {
     for (uint8_t type : {uint8_t{3}, uint8_t{2}}) {
-        TgaSpec spec;
-        spec.imageType = type;
-        spec.depth = 8;
-        const std::vector<uint8_t> file = patternPixels(spec);
-        ASSERT_EQ(decode(spec, file), kTgaLoaded) << "type " << int{type};
+        TgaSpec shape;
+        shape.imageType = type;
+        shape.depth = 8;
+        const std::vector<uint8_t> file = patternPixels(shape);
+        ASSERT_EQ(decode(shape, file), kTgaLoaded) << "type " << int{type};
         EXPECT_EQ(image.pixelFormat, static_cast<GLenum>(GL_ALPHA));
         EXPECT_TRUE(std::equal(file.begin(), file.end(), image.pixels.get())) << "bytes unchanged";
     }
@@ -75,12 +75,12 @@ TEST_F(TgaFile, EightBitIsAnAlphaTextureForEitherImageType) {
 
 TEST_F(TgaFile, SizesThatAreNotPowersOfTwoUpTo512AreRefused) {
     for (unsigned w : {1u, 3u, 640u, 1024u, 0u}) {
-        TgaSpec spec;
-        spec.width = w;
-        EXPECT_EQ(decode(spec, {}), kTgaBadSize) << "width " << w;
-        spec.width = 4;
-        spec.height = w;
-        EXPECT_EQ(decode(spec, {}), kTgaBadSize) << "height " << w;
+        TgaSpec shape;
+        shape.width = w;
+        EXPECT_EQ(decode(shape, {}), kTgaBadSize) << "width " << w;
+        shape.width = 4;
+        shape.height = w;
+        EXPECT_EQ(decode(shape, {}), kTgaBadSize) << "height " << w;
     }
     TgaSpec largest;
     largest.width = 512;
@@ -103,19 +103,19 @@ TEST_F(TgaFile, CompressedOrColourMappedFilesAreRefused) {
 
 TEST_F(TgaFile, DepthsOtherThan8_24_32AreRefused) {
     for (uint8_t depth : {uint8_t{0}, uint8_t{15}, uint8_t{16}, uint8_t{48}}) {
-        TgaSpec spec;
-        spec.depth = depth;
-        EXPECT_EQ(decode(spec, std::vector<uint8_t>(64, 1)), kTgaBadDepth) << int{depth};
+        TgaSpec shape;
+        shape.depth = depth;
+        EXPECT_EQ(decode(shape, std::vector<uint8_t>(64, 1)), kTgaBadDepth) << int{depth};
     }
 }
 
 TEST_F(TgaFile, PixelDataOneByteShortIsRefused) {
     for (uint8_t depth : {uint8_t{8}, uint8_t{24}, uint8_t{32}}) {
-        TgaSpec spec;
-        spec.depth = depth;
-        std::vector<uint8_t> pixels = patternPixels(spec);
+        TgaSpec shape;
+        shape.depth = depth;
+        std::vector<uint8_t> pixels = patternPixels(shape);
         pixels.pop_back();
-        EXPECT_EQ(decode(spec, pixels), kTgaShortData) << int{depth};
+        EXPECT_EQ(decode(shape, pixels), kTgaShortData) << int{depth};
         EXPECT_EQ(image.pixels, nullptr);
     }
 }
@@ -132,12 +132,12 @@ TEST_F(TgaFile, MissingFileCannotBeOpened) {
 }
 
 TEST_F(TgaFile, ImageIdFieldIsSkippedBeforeThePixels) {
-    TgaSpec spec;
-    spec.idLength = 5;
-    spec.depth = 8;
-    spec.width = 2;
-    spec.height = 2;
-    ASSERT_EQ(decode(spec, {10, 20, 30, 40}), kTgaLoaded);
+    TgaSpec shape;
+    shape.idLength = 5;
+    shape.depth = 8;
+    shape.width = 2;
+    shape.height = 2;
+    ASSERT_EQ(decode(shape, {10, 20, 30, 40}), kTgaLoaded);
     EXPECT_EQ(image.pixels[0], 10);
     EXPECT_EQ(image.pixels[3], 40);
 }
