@@ -59,12 +59,46 @@ std::string pluginFolder(const std::string& dllPath) {
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 
-void writePluginIni(const std::string& dllPath) {
+// The plug-in's settings file as it was before --mode / --widescreen changed it for one run.
+struct SavedIni {
+  std::string path;
+  bool existed = false;
+  std::string contents;
+};
+
+SavedIni saveIni(const std::string& path) {
+  SavedIni saved{path, false, {}};
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    saved.existed = true;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) saved.contents.append(buffer, n);
+    std::fclose(file);
+  }
+  return saved;
+}
+
+void restoreIni(const SavedIni& saved) {
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, saved.path.c_str());  // flush the platform's cache
+  if (!saved.existed) {
+    DeleteFileA(saved.path.c_str());
+    return;
+  }
+  if (std::FILE* file = std::fopen(saved.path.c_str(), "wb")) {
+    std::fwrite(saved.contents.data(), 1, saved.contents.size(), file);
+    std::fclose(file);
+  }
+}
+
+// Writes the run's --mode / --widescreen into the plug-in's settings; returns what was there.
+SavedIni writePluginIni(const std::string& dllPath) {
   const std::string ini = pluginFolder(dllPath) + "plugin.ini";
+  SavedIni saved = saveIni(ini);
   if (options.graphicsMode >= 0)
     WritePrivateProfileStringA("Vexilumarine", "graphics mode", std::to_string(options.graphicsMode).c_str(),
                                ini.c_str());
   if (options.widescreen) WritePrivateProfileStringA("Vexilumarine", "widescreen", "TRUE", ini.c_str());
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
+  return saved;
 }
 
 int listModules(winampVisHeader* header) {
@@ -229,7 +263,10 @@ int runModule(winampVisModule* module, HMODULE dll) {
 DWORD WINAPI visThread(LPVOID) {
   const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
   int status = 1;
-  if (!options.list && (options.graphicsMode >= 0 || options.widescreen)) writePluginIni(path);
+  // Test pass-through settings hold for this run only; the user's file is put back afterwards.
+  const bool overrideIni = !options.list && !options.config && (options.graphicsMode >= 0 || options.widescreen);
+  SavedIni savedIni;
+  if (overrideIni) savedIni = writePluginIni(path);
   HMODULE dll = LoadLibraryA(path.c_str());
   if (!dll) {
     std::fprintf(stderr, "vishost: cannot load plug-in '%s' (error %lu)\n", path.c_str(), GetLastError());
@@ -248,6 +285,7 @@ DWORD WINAPI visThread(LPVOID) {
     }
     FreeLibrary(dll);
   }
+  if (overrideIni) restoreIni(savedIni);
   std::fflush(stdout);
   PostMessageA(hostWindow, visThreadDone, WPARAM(status), 0);
   return DWORD(status);

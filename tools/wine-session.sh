@@ -34,17 +34,28 @@ start_xvfb() {
   rm -f "$fdfile"
 }
 
+# Bump when the prefix's settings below change: an older prefix gets them applied once.
+prefix_settings=2
+
 make_prefix() {
-  [ -f "$WINEPREFIX/.vexilumarine-ready" ] && return 0
-  rm -rf "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
-  local reg="$WINEPREFIX/desktop.reg"
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="1600x1200"\n' >"$reg"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-session: could not create $WINEPREFIX" >&2; exit 1; }
+  fi
+  [ -f "$WINEPREFIX/.vexilumarine-settings-$prefix_settings" ] && return 0
+  # A 1600x1200 virtual desktop, so display modes can change. Direct3D without its command-stream
+  # thread: on a small machine that thread competes with Mesa's software rasteriser, and frames
+  # take about twice as long.
+  local reg="$WINEPREFIX/settings.reg"
+  printf '%s\n' 'REGEDIT4' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1600x1200"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' '"csmt"=dword:00000000' >"$reg"
   wine regedit /S "$reg" >/dev/null 2>&1
   wineserver -w
-  [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-session: could not create $WINEPREFIX" >&2; exit 1; }
-  touch "$WINEPREFIX/.vexilumarine-ready"
+  touch "$WINEPREFIX/.vexilumarine-settings-$prefix_settings"
 }
 
 # Wine's own fonts ("MS Sans Serif" and friends, Debian package fonts-wine), linked on every
