@@ -57,8 +57,15 @@ def is_text(pixel):
 
 
 def text_pixels(rows, region):
+    """Text pixels of a region. A column that is text-coloured from top to bottom is a bright
+    picture behind the strip, not lettering, and does not count."""
     x0, y0, x1, y1 = region
-    return [(x, y) for y in range(y0, y1) for x in range(x0, x1) if is_text(rows[y][x])]
+    found = []
+    for x in range(x0, x1):
+        column = [(x, y) for y in range(y0, y1) if is_text(rows[y][x])]
+        if len(column) < y1 - y0:
+            found += column
+    return found
 
 
 def write_ini(path):
