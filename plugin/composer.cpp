@@ -47,7 +47,10 @@ void prepareBackBuffer() {
       source = {LONG(w / 8), LONG(15 * h / 64), LONG(w - w / 8), LONG(h - 15 * h / 64)};
       target = {0, LONG(h / 16), LONG(w), LONG(h - h / 16)};
     }
-    display.backBuffer->Blt(&target, composer.feedbackSource, &source, 0, &fx);
+    // The previous frame is read from the screen it was presented to, which holds the same
+    // picture as the back buffer: a stretching blit of a surface onto itself overlaps, and
+    // drivers garble it (Wine's comes out in blocks).
+    display.backBuffer->Blt(&target, composer.feedbackTarget, &source, 0, &fx);
   } else {
     display.backBuffer->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
   }
