@@ -50,6 +50,11 @@ int stopBlendOff(IDirect3DDevice2* device);
 int noOpStart(EffectRecord& record, IDirect3DDevice2* device);
 int noOp(IDirect3DDevice2* device);
 
+// The opening every effect's draw shares: BeginScene, then the material and the texture.
+// Returns BeginScene's result.
+HRESULT beginEffectScene(IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
+                         D3DTEXTUREHANDLE texture);
+
 // Each effect file provides its operations.
 extern const EffectOps waterEffect;
 extern const EffectOps spectrumAnalyserEffect;

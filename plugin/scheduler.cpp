@@ -272,3 +272,11 @@ int stopBlendOff(IDirect3DDevice2* device) {
 
 int noOpStart(EffectRecord&, IDirect3DDevice2*) { return 1; }
 int noOp(IDirect3DDevice2*) { return 1; }
+
+HRESULT beginEffectScene(IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
+                         D3DTEXTUREHANDLE texture) {
+  const HRESULT begun = device->BeginScene();
+  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
+  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+  return begun;
+}

@@ -67,9 +67,7 @@ int update(EffectRecord& record, AudioAnalysis& a, const VisModule& module, IDir
 
 int draw(const VisModule&, IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
          D3DTEXTUREHANDLE texture) {
-  device->BeginScene();
-  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+  beginEffectScene(device, materials, materialIndex, texture);
   FreakyMoveyThingyState& s = freakyMoveyThingy;
   for (int i = freakyShellCount - 1; i >= 0; --i) {  // outermost first
     const int link = linkOfShell[i];

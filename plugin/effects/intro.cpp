@@ -119,9 +119,7 @@ int update(EffectRecord& record, AudioAnalysis& analysis, const VisModule& modul
 
 int draw(const VisModule&, IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
          D3DTEXTUREHANDLE texture) {
-  device->BeginScene();
-  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+  beginEffectScene(device, materials, materialIndex, texture);
   device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DVT_LVERTEX, introVertices, introVertexCount, introIndices,
                                introIndexCount, D3DDP_WAIT);
   device->EndScene();

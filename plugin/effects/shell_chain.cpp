@@ -45,9 +45,7 @@ int updateShellChain(ShellChainEffect& chain, EffectRecord& record, AudioAnalysi
 
 int drawShellChain(ShellChainEffect& chain, IDirect3DDevice2* device, const MaterialTable& materials,
                    int materialIndex, D3DTEXTUREHANDLE texture) {
-  device->BeginScene();
-  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+  beginEffectScene(device, materials, materialIndex, texture);
   // Inner shells first: with z-writes off, the order decides how the translucent layers mix.
   for (int s = 0; s < chain.shellCount; ++s) {
     setWorldTransform(device, 0.0, 0.0, 0.0, chain.spinAngleX[s], chain.spinAngleY[s], 0.0, 1.0);

@@ -172,9 +172,7 @@ int update(EffectRecord& record, AudioAnalysis& analysis, const VisModule& modul
 int draw(const VisModule&, IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
          D3DTEXTUREHANDLE texture) {
   const SpikeCylinderMotion& m = spikeMotion;
-  device->BeginScene();
-  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+  beginEffectScene(device, materials, materialIndex, texture);
   setWorldTransform(device, 0.0f, 0.0f, 0.0f, (m.waveTurn + m.lowTurn) * rollRate, m.lowDrive, m.waveDrive, 1.0f);
   device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, D3DVT_VERTEX, tubeVertices, tubeVertexCount, tubeIndices,
                                tubeIndexCount, D3DDP_WAIT);

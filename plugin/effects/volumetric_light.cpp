@@ -102,9 +102,7 @@ void drawShafts(IDirect3DDevice2* device, WORD* indices, DWORD count) {
 int draw(const VisModule&, IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
          D3DTEXTUREHANDLE texture) {
   const VolumetricLightMotion& m = shaftMotion;
-  device->BeginScene();
-  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+  beginEffectScene(device, materials, materialIndex, texture);
   setWorldTransform(device, 0.0f, 0.0f, 0.0f, m.waveTilt, m.band0Tilt, (m.waveTiltSum + m.band0TiltSum) * turnRate,
                     1.0f);
   device->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, FALSE);

@@ -166,9 +166,7 @@ void fillStrip(int s) {
 int draw(const VisModule&, IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
          D3DTEXTUREHANDLE texture) {
   rebuildWaterVertices();
-  if (FAILED(device->BeginScene())) return 0;
-  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+  if (FAILED(beginEffectScene(device, materials, materialIndex, texture))) return 0;
   for (int s = 0; s < lastPoint; ++s) {
     fillStrip(s);
     if (FAILED(device->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_VERTEX, waterVertices, waterVertexCount,
