@@ -39,7 +39,7 @@ const char* usageText() {
   return "usage: vishost [--plugin PATH] [--list] [--config] [--module N] [--frames K | --seconds S] [--fps N]\n"
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
          "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
-         "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries] [FILE.wav]...\n";
+         "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries] [FILE.wav|.mp3]...\n";
 }
 
 bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {

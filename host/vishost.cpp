@@ -6,11 +6,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "audio_file.h"
 #include "demo_song.h"
 #include "frame_file.h"
 #include "options.h"
@@ -291,6 +293,16 @@ DWORD WINAPI visThread(LPVOID) {
   return DWORD(status);
 }
 
+void traceTrack(size_t index) {
+  const PcmAudio& track = player.tracks[index];
+  int peak = 0;
+  for (int16_t sample : track.samples) peak = std::max(peak, std::abs(int(sample)));
+  std::printf("track %zu: %s, %.2f s, %d Hz, %d channel%s, peak %d\n", index, player.titles[index].c_str(),
+              double(track.frameCount()) / track.sampleRate, track.sampleRate, track.channels,
+              track.channels == 1 ? "" : "s", peak);
+  std::fflush(stdout);
+}
+
 // The playlist: the files that can be read (each one that cannot is reported and skipped), or
 // the demo song. --title texts replace the titles in order; with no files each one is a further
 // entry of the demo song.
@@ -298,12 +310,13 @@ bool buildPlaylist() {
   for (const std::string& file : options.files) {
     PcmAudio audio;
     std::string error;
-    if (!readWavFile(file, audio, error)) {
+    if (!readAudioFile(file, audio, error)) {
       std::fprintf(stderr, "vishost: %s\n", error.c_str());
       continue;
     }
     player.titles.push_back(audio.title.empty() ? titleFromPath(file) : audio.title);
     player.tracks.push_back(std::move(audio));
+    if (options.traceQueries) traceTrack(player.tracks.size() - 1);
   }
   if (!options.files.empty() && player.tracks.empty()) {
     std::fprintf(stderr, "vishost: none of the files can be played\n");

@@ -140,13 +140,13 @@ bool parseWav(const uint8_t* data, size_t size, PcmAudio& audio, std::string& er
   return false;
 }
 
-bool readWavFile(const std::string& path, PcmAudio& audio, std::string& error) {
+bool readFileImage(const std::string& path, std::vector<uint8_t>& bytes, std::string& reason) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) {
-    error = path + ": cannot open the file";
+    reason = "cannot open the file";
     return false;
   }
-  std::vector<uint8_t> bytes;
+  bytes.clear();
   bool tooLarge = false;
   uint8_t block[65536];
   for (size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) {
@@ -157,9 +157,14 @@ bool readWavFile(const std::string& path, PcmAudio& audio, std::string& error) {
     bytes.insert(bytes.end(), block, block + n);
   }
   std::fclose(file);
-  std::string reason;
   if (tooLarge) reason = "larger than 1 GiB";
-  else if (parseWav(bytes.data(), bytes.size(), audio, reason)) return true;
+  return !tooLarge;
+}
+
+bool readWavFile(const std::string& path, PcmAudio& audio, std::string& error) {
+  std::vector<uint8_t> bytes;
+  std::string reason;
+  if (readFileImage(path, bytes, reason) && parseWav(bytes.data(), bytes.size(), audio, reason)) return true;
   error = path + ": " + reason;
   return false;
 }

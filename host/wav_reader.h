@@ -18,6 +18,9 @@ struct PcmAudio {
 // Parses a whole WAV file image. On failure returns false and a one-line reason in `error`.
 bool parseWav(const uint8_t* data, size_t size, PcmAudio& audio, std::string& error);
 
+// Reads the whole file (at most 1 GiB); on failure a one-line reason without the path.
+bool readFileImage(const std::string& path, std::vector<uint8_t>& bytes, std::string& reason);
+
 // Reads and parses `path`; the error names the file.
 bool readWavFile(const std::string& path, PcmAudio& audio, std::string& error);
 

@@ -42,3 +42,31 @@ add_test(NAME vishost.KeyPressInThePluginWindowEndsTheVisualisation
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.KeyPressInThePluginWindowEndsTheVisualisation PROPERTIES
   PASS_REGULAR_EXPRESSION "the plug-in ended the visualisation at frame 31\r?\n")
+
+# MP3 through the platform's decoder: files made by Debian's ffmpeg from the playlist WAVs.
+add_test(NAME vishost.MakeMp3Files
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/make_mp3_files.sh ${VISHOST_MUSIC})
+set_tests_properties(vishost.MakeMp3Files PROPERTIES FIXTURES_REQUIRED vishost_music FIXTURES_SETUP vishost_mp3)
+
+# A tagged MP3 titled by its ID3v2 tag, then bare frames in a file not named .mp3 (known by its
+# content, titled by its name); both last as long as the WAVs they came from (6 s and 3 s, plus
+# the encoder's lead-in and padding), reach the tones' level (12000) and play to the end.
+add_test(NAME vishost.Mp3FilesPlayWithTheirTitlesAndLengths
+  COMMAND vishost --mute --module 2 --seconds 30 --trace-queries
+          "${VISHOST_MUSIC}/Tagged Tone.mp3" "${VISHOST_MUSIC}/Bare Frames.dat"
+  WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
+set_tests_properties(vishost.Mp3FilesPlayWithTheirTitlesAndLengths PROPERTIES
+  FIXTURES_REQUIRED vishost_mp3
+  PASS_REGULAR_EXPRESSION "track 0: Test Band - Tagged Tone, 6\\.0[0-9] s, 22050 Hz, 1 channel, peak 1[123][0-9][0-9][0-9]\r?\ntrack 1: Bare Frames, 3\\.0[0-9] s, 22050 Hz, 1 channel, peak 1[123][0-9][0-9][0-9]\r?\n(.*\n)*title query: entry 1 -> Bare Frames\r?\n(.*\n)*vishost: playback stopped at frame")
+
+# Garbage and a file cut off mid-frame: one line each naming the file, and the WAV after them plays.
+add_test(NAME vishost.UndecodableMp3FilesAreReportedAndTheNextPlays
+  COMMAND vishost --mute --module 2 --seconds 30 --trace-queries
+          "${VISHOST_MUSIC}/Garbage.mp3" "${VISHOST_MUSIC}/Cut Short.mp3" "${VISHOST_MUSIC}/Second Song.wav"
+  WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
+# Output and error streams may interleave in either order.
+set(MP3_ERRORS "Garbage.mp3: no MPEG layer III audio frames\r?\nvishost: [^\n]*Cut Short.mp3: truncated: frame [0-9]+ needs [0-9]+ bytes, [0-9]+ are left(\r?\n|$)")
+set(MP3_NEXT_PLAYS "track 0: Second Song, 3\\.00 s(.|\n)*playback stopped at frame")
+set_tests_properties(vishost.UndecodableMp3FilesAreReportedAndTheNextPlays PROPERTIES
+  FIXTURES_REQUIRED vishost_mp3
+  PASS_REGULAR_EXPRESSION "${MP3_ERRORS}(.|\n)*${MP3_NEXT_PLAYS}|${MP3_NEXT_PLAYS}(.|\n)*${MP3_ERRORS}")

@@ -1,0 +1,180 @@
+#include "mp3_stream.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+const Bytes mpeg1Stereo128k = {0xFF, 0xFB, 0x90, 0x00};  // 44.1 kHz: 417 bytes, 418 padded
+const Bytes mpeg2Mono64k = {0xFF, 0xF3, 0x80, 0xC0};     // 22.05 kHz: 208 bytes
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// A whole frame: the header then zeros up to the frame's length.
+Bytes frame(const Bytes& header) {
+  Mp3FrameHeader h;
+  EXPECT_TRUE(parseMp3FrameHeader(header.data(), h));
+  Bytes out = header;
+  out.resize(h.frameBytes, 0);
+  return out;
+}
+
+Bytes syncsafe(uint32_t n) { return {uint8_t(n >> 21 & 0x7F), uint8_t(n >> 14 & 0x7F), uint8_t(n >> 7 & 0x7F), uint8_t(n & 0x7F)}; }
+
+// A text frame of an ID3v2.3 / 2.4 tag (encoding byte, then the text) and a tag around frames.
+Bytes textFrame(int major, const std::string& id, int encoding, const Bytes& value) {
+  const uint32_t n = uint32_t(value.size() + 1);
+  const Bytes size = major == 4 ? syncsafe(n) : Bytes{uint8_t(n >> 24), uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n)};
+  return text(id) + size + Bytes{0, 0, uint8_t(encoding)} + value;
+}
+Bytes id3v2(int major, const Bytes& frames, size_t padding = 0) {
+  Bytes body = frames;
+  body.resize(frames.size() + padding, 0);
+  return text("ID3") + Bytes{uint8_t(major), 0, 0} + syncsafe(uint32_t(body.size())) + body;
+}
+Bytes id3v1(const std::string& title, const std::string& artist) {
+  Bytes tag = text("TAG");
+  tag.resize(128, 0);
+  std::copy(title.begin(), title.end(), tag.begin() + 3);
+  std::copy(artist.begin(), artist.end(), tag.begin() + 33);
+  return tag;
+}
+
+std::string scanError(const Bytes& image) {
+  Mp3Stream stream;
+  std::string error;
+  EXPECT_FALSE(scanMp3Stream(image.data(), image.size(), stream, error));
+  EXPECT_EQ(error.find('\n'), std::string::npos);
+  return error;
+}
+
+std::string titleOf(const Bytes& image) { return mp3Title(image.data(), image.size()); }
+
+TEST(Mp3FrameHeader, ReadsVersionRateChannelsAndFrameLength) {
+  Mp3FrameHeader h;
+  ASSERT_TRUE(parseMp3FrameHeader(mpeg1Stereo128k.data(), h));
+  EXPECT_EQ(h.mpegVersion, 10);
+  EXPECT_EQ(h.bitrateKbps, 128);
+  EXPECT_EQ(h.sampleRate, 44100);
+  EXPECT_EQ(h.channels, 2);
+  EXPECT_EQ(h.samplesPerFrame, 1152);
+  EXPECT_EQ(h.frameBytes, 417u);
+  const Bytes padded = {0xFF, 0xFB, 0x92, 0x00};
+  ASSERT_TRUE(parseMp3FrameHeader(padded.data(), h));
+  EXPECT_EQ(h.frameBytes, 418u);
+
+  ASSERT_TRUE(parseMp3FrameHeader(mpeg2Mono64k.data(), h));
+  EXPECT_EQ(h.mpegVersion, 20);
+  EXPECT_EQ(h.sampleRate, 22050);
+  EXPECT_EQ(h.channels, 1);
+  EXPECT_EQ(h.samplesPerFrame, 576);
+  EXPECT_EQ(h.frameBytes, 208u);
+
+  const Bytes mpeg25 = {0xFF, 0xE3, 0x18, 0x00};  // 8 kbps at 8 kHz
+  ASSERT_TRUE(parseMp3FrameHeader(mpeg25.data(), h));
+  EXPECT_EQ(h.mpegVersion, 25);
+  EXPECT_EQ(h.sampleRate, 8000);
+  EXPECT_EQ(h.frameBytes, 72u);
+}
+
+TEST(Mp3FrameHeader, RejectsWhatIsNotAPlayableLayerThreeHeader) {
+  const std::vector<Bytes> rejected = {
+      {0xFF, 0x7B, 0x90, 0x00},  // sync bits incomplete
+      {0xFF, 0xFD, 0x90, 0x00},  // layer II
+      {0xFF, 0xEB, 0x90, 0x00},  // reserved version
+      {0xFF, 0xFB, 0x00, 0x00},  // free format
+      {0xFF, 0xFB, 0xF0, 0x00},  // bitrate index 15
+      {0xFF, 0xFB, 0x9C, 0x00},  // reserved sample rate
+      {0xFF, 0xFB, 0x90, 0x02},  // reserved emphasis
+      {'R', 'I', 'F', 'F'},
+  };
+  for (const Bytes& header : rejected) {
+    Mp3FrameHeader h;
+    EXPECT_FALSE(parseMp3FrameHeader(header.data(), h)) << int(header[1]) << " " << int(header[2]);
+  }
+}
+
+TEST(Mp3Stream, FindsTheFramesBetweenTheTags) {
+  const Bytes tag = id3v2(3, textFrame(3, "TIT2", 0, text("Song")), 100);
+  const Bytes image = tag + text("junk") + frame(mpeg1Stereo128k) + frame({0xFF, 0xFB, 0x92, 0x00}) +
+                      frame(mpeg1Stereo128k) + id3v1("Old", "Band");
+  Mp3Stream stream;
+  std::string error;
+  ASSERT_TRUE(scanMp3Stream(image.data(), image.size(), stream, error)) << error;
+  EXPECT_EQ(stream.begin, tag.size() + 4);
+  EXPECT_EQ(stream.frames, 3u);
+  EXPECT_EQ(stream.end, image.size() - 128);
+  EXPECT_EQ(stream.first.sampleRate, 44100);
+  EXPECT_TRUE(looksLikeMp3(image.data(), image.size()));
+
+  const Bytes bare = frame(mpeg2Mono64k) + frame(mpeg2Mono64k);  // no tags: two headers in a row
+  ASSERT_TRUE(scanMp3Stream(bare.data(), bare.size(), stream, error)) << error;
+  EXPECT_EQ(stream.begin, 0u);
+  EXPECT_EQ(stream.frames, 2u);
+  EXPECT_TRUE(looksLikeMp3(bare.data(), bare.size()));
+}
+
+TEST(Mp3Stream, BadImagesGiveOneLineErrors) {
+  EXPECT_EQ(scanError({}), "the file is empty");
+  Bytes garbage(5000);
+  for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 7919 >> 3);
+  EXPECT_NE(scanError(garbage).find("no MPEG layer III"), std::string::npos);
+  // A lone header followed by garbage is not taken for the start of the audio.
+  EXPECT_NE(scanError(mpeg1Stereo128k + garbage).find("no MPEG layer III"), std::string::npos);
+  EXPECT_FALSE(looksLikeMp3((mpeg1Stereo128k + garbage).data(), garbage.size() + 4));
+  EXPECT_NE(scanError(id3v2(3, {}, 50)).find("no MPEG layer III"), std::string::npos);
+
+  Bytes cut = frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k);
+  cut.resize(cut.size() - 100);
+  EXPECT_EQ(scanError(cut), "truncated: frame 3 needs 417 bytes, 317 are left");
+
+  Bytes hugeTag = text("ID3") + Bytes{3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F} + frame(mpeg1Stereo128k);
+  EXPECT_EQ(scanError(hugeTag), "the ID3v2 tag claims 268435465 bytes, the file has 427");
+  const Bytes damagedTag = text("ID3") + Bytes{3, 0, 0, 0x80, 0, 0, 0} + frame(mpeg1Stereo128k);
+  EXPECT_EQ(scanError(damagedTag), "damaged ID3v2 tag header");
+
+  const Bytes wav = text("RIFF") + Bytes(40, 0);
+  EXPECT_FALSE(looksLikeMp3(wav.data(), wav.size()));
+}
+
+TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
+  const Bytes audio = frame(mpeg1Stereo128k);
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TPE1", 0, text("The Band")) + textFrame(3, "TIT2", 0, text("Song"))) + audio),
+            "The Band - Song");
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("Caf\xC3\xA9 \xE2\x82\xAC"))) + audio), "Caf\xE9 ?");
+  const Bytes utf16le = {0xFF, 0xFE, 'H', 0, 'i', 0, 0xE9, 0, 0, 0, 'x', 0};  // text ends at the terminator
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, utf16le), 20) + audio), "Hi\xE9");
+  const Bytes utf16be = {0, 'O', 0, 'k'};
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 2, utf16be)) + audio), "Ok");
+  const std::string longTitle(130, 'L');  // its size needs the second seven-bit group
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 0, text(longTitle)) + textFrame(4, "TPE1", 0, text("B"))) + audio),
+            "B - " + longTitle);
+  const Bytes v22 = text("TT2") + Bytes{0, 0, 6, 0} + text("Short");
+  EXPECT_EQ(titleOf(id3v2(2, v22) + audio), "Short");
+}
+
+TEST(Mp3Title, FallsBackToId3v1AndSurvivesDamagedTags) {
+  const Bytes audio = frame(mpeg1Stereo128k);
+  EXPECT_EQ(titleOf(audio + id3v1("Old Song   ", "Old Band")), "Old Band - Old Song");
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TALB", 0, text("Album"))) + audio + id3v1("Only Title", "")),
+            "Only Title");
+  Bytes overrun = textFrame(3, "TIT2", 0, text("Lost"));
+  overrun[7] = 200;  // the frame claims more than the tag holds
+  EXPECT_EQ(titleOf(id3v2(3, overrun) + audio), "");
+  Bytes extended = id3v2(3, Bytes{0, 0, 0, 6, 0, 0, 0, 0, 0, 0} + textFrame(3, "TIT2", 0, text("After")));
+  extended[5] = 0x40;
+  EXPECT_EQ(titleOf(extended + audio), "After");
+  extended[13] = 0xFF;  // an extended header larger than the tag
+  EXPECT_EQ(titleOf(extended + audio), "");
+  EXPECT_EQ(titleOf(audio), "");
+}
+
+}  // namespace
