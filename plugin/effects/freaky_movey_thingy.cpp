@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "../render/audio_analysis.h"
+#include "../render/circling_lights.h"
 #include "../render/world_transform.h"
 #include "shell_rig.h"
 
@@ -61,7 +62,7 @@ int update(EffectRecord& record, AudioAnalysis& a, const VisModule& module, IDir
   record.ambientColour[0] = high * 0.8 + 0.2;
   record.ambientColour[1] = (low + high) * 0.5 * 0.8 + 0.2;
   record.ambientColour[2] = low * 0.8 + 0.2;
-  circleShellLights(record, a);
+  circleLights(record, a);
   return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "../render/circling_lights.h"
 #include "../render/world_transform.h"
 #include "shell_rig.h"
 
@@ -39,7 +40,7 @@ int updateShellChain(ShellChainEffect& chain, EffectRecord& record, AudioAnalysi
   record.ambientColour[0] = midMix;
   record.ambientColour[1] = (midMix + lowMix) * 0.5;
   record.ambientColour[2] = lowMix;
-  circleShellLights(record, analysis);
+  circleLights(record, analysis);
   return 1;
 }
 

@@ -1,16 +1,11 @@
 #include "shell_rig.h"
 
-#include <cmath>
+#include "../render/circling_lights.h"
 
 namespace {
 
 constexpr double cameraTilt = -1.0995572;  // -0.35 x 3.141592
 constexpr double cameraDistance = 9.0;
-constexpr double upperLightHeight = 4.0;
-constexpr double lightAttenuation = 0.2;
-constexpr double lightCircleRadius = 8.0;
-
-enum { red, green, blue };
 
 }  // namespace
 
@@ -21,35 +16,10 @@ void setShellCameraAndLights(EffectRecord& record, double lowerLightHeight) {
   record.viewOffset[0] = 0.0;
   record.viewOffset[1] = 0.0;
   record.viewOffset[2] = cameraDistance;
-  for (int i = 0; i < 4; ++i) {
-    record.lights[i].position[1] = i < 2 ? upperLightHeight : lowerLightHeight;
-    record.lights[i].attenuation = lightAttenuation;
-  }
-  for (int i = 0; i < 2; ++i) {
-    record.lights[i].colour[red] = 1.0;
-    record.lights[i].colour[blue] = 0.0;
-    record.lights[i + 2].colour[green] = 0.0;
-  }
+  fixCirclingLights(record);
+  record.lights[2].position[1] = lowerLightHeight;
+  record.lights[3].position[1] = lowerLightHeight;
   record.showLightMarkers = 0;
-}
-
-void circleShellLights(EffectRecord& record, const AudioAnalysis& a) {
-  const double w0 = a.waveActivity[0], w1 = a.waveActivity[1];
-  LightSpec* l = record.lights;
-  l[0].position[0] = -lightCircleRadius * std::cos(0.4 * a.bandPhase[0][0]);
-  l[0].position[2] = lightCircleRadius * std::sin(0.4 * a.bandPhase[0][0]);
-  l[0].colour[green] = w0 * 0.5 + 0.5;
-  l[1].position[0] = lightCircleRadius * std::cos(0.4 * a.bandPhase[0][1]);
-  l[1].position[2] = -lightCircleRadius * std::sin(0.4 * a.bandPhase[0][1]);
-  l[1].colour[green] = w1 * 0.5 + 0.5;
-  l[2].position[0] = -lightCircleRadius * std::cos(1.6 * a.bandPhase[1][0]);
-  l[2].position[2] = -lightCircleRadius * std::sin(1.6 * a.bandPhase[1][0]);
-  l[2].colour[red] = w1;
-  l[2].colour[blue] = (w1 + 1) * 0.5;
-  l[3].position[0] = lightCircleRadius * std::cos(1.6 * a.bandPhase[1][1]);
-  l[3].position[2] = lightCircleRadius * std::sin(1.6 * a.bandPhase[1][1]);
-  l[3].colour[red] = w0;
-  l[3].colour[blue] = (w0 + 1) * 0.5;
 }
 
 void advanceSpringChain(double* angles, double* rates, int count, double energy, double gain) {

@@ -1,5 +1,5 @@
-// What the three shell effects share besides the mesh: the camera, the four circling lights
-// and the damped spring chain that makes nested shells lag behind the one they follow.
+// What the three shell effects share besides the mesh: the camera, the fixed values of the four
+// circling lights (render/circling_lights.h moves them) and the damped spring chain that makes nested shells lag behind the one they follow.
 #pragma once
 
 #include "../effect.h"
@@ -9,10 +9,6 @@
 // added per frame, lights 2 and 3 blue with red added per frame; all at attenuation 0.2.
 // Lights 0 and 1 sit at height 4, lights 2 and 3 at `lowerLightHeight`.
 void setShellCameraAndLights(EffectRecord& record, double lowerLightHeight);
-
-// Moves the lights round their circles (radius 8) by the band phases and tints them by the
-// waveform activity.
-void circleShellLights(EffectRecord& record, const AudioAnalysis& analysis);
 
 // One frame of a spring chain of `count` links. The head's rate gains energy x gain and decays
 // by 0.95; each further link, in order, first turns by its rate, then its rate becomes
