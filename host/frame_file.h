@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "spectrum_builder.h"
+#include "frequency_bins.h"
 
 constexpr int frameFileValues = visEntries / 2;
 

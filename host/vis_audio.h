@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "spectrum_builder.h"
+#include "frequency_bins.h"
 #include "wav_reader.h"
 
 struct VisAudio {

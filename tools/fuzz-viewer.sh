@@ -23,7 +23,7 @@ build() {
   "$cxx" "${flags[@]}" "$root/viewer/fuzz/fuzz_$name.cpp" "$@" -o "$out/fuzz_$name"
 }
 build tga "$root/viewer/tga.cpp" -lGL
-build frame_file "$root/viewer/spectrum.cpp"
+build frame_file "$root/viewer/frame_reader.cpp"
 
 # Seeds.
 mkdir -p "$out/corpus-tga" "$out/corpus-frame_file"

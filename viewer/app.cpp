@@ -13,7 +13,7 @@
 #include "random.h"
 #include "scene.h"
 #include "scene_gl.h"
-#include "spectrum.h"
+#include "frame_reader.h"
 #include "tga.h"
 
 namespace {

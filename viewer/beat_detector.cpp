@@ -1,6 +1,6 @@
 #include "beat_detector.h"
 
-#include "spectrum.h"
+#include "frame_reader.h"
 
 #include <limits>
 

@@ -12,7 +12,7 @@
 
 #ifdef HAVE_QUORBEL_CORE
 #include "beat_detector.h"
-#include "spectrum.h"
+#include "frame_reader.h"
 #endif
 
 namespace {

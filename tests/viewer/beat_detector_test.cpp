@@ -5,7 +5,7 @@
 #include <climits>
 #include <random>
 
-#include "spectrum.h"
+#include "frame_reader.h"
 
 namespace {
 // Feeds band levels straight into the detector, one call per frame.

@@ -33,7 +33,7 @@ export DISPLAY=":$(head -n1 "$work/display")"
 # Drive C of a private Wine prefix holds the frame file.
 export WINEPREFIX="$work/prefix"
 mkdir -p "$WINEPREFIX/drive_c" "$work/frames"
-python3 "$here/spectrum_producer.py" "$WINEPREFIX/drive_c/data.txt" --seconds 110 --period 0.4 &
+python3 "$here/frame_producer.py" "$WINEPREFIX/drive_c/data.txt" --seconds 110 --period 0.4 &
 producer_pid=$!
 for _ in $(seq 1 100); do [ -f "$WINEPREFIX/drive_c/data.txt" ] && break; sleep 0.05; done
 

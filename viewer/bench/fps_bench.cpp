@@ -24,7 +24,7 @@
 #include "app.h"
 #include "beat_detector.h"
 #include "scene.h"
-#include "spectrum.h"
+#include "frame_reader.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

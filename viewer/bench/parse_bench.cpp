@@ -7,7 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "spectrum.h"
+#include "frame_reader.h"
 
 namespace {
 std::string makeFile(size_t minimumBytes) {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "spectrum.h"
+#include "frame_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* text = reinterpret_cast<const char*>(data);

@@ -1,4 +1,4 @@
-#include "spectrum_builder.h"
+#include "frequency_bins.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "effects/spectrum_analyser.h"
+#include "effects/analyser_2d.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The 2d Spectrum Analyser effect.
-#include "spectrum_analyser.h"
+#include "analyser_2d.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #include "effect_frame.h"
-#include "effects/spectrum_analyser.h"
+#include "effects/analyser_2d.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "spectrum.h"
+#include "frame_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 """Stands in for the outside producer of quorbel's frame file: rewrites it continuously
 with a synthetic, beat-heavy spectrum (a kick, a snare and hi-hats over a quiet bed).
 
-usage: spectrum_producer.py PATH [--seconds N] [--period S]
+usage: frame_producer.py PATH [--seconds N] [--period S]
 The file is replaced atomically (write then rename), so the viewer never sees half a frame.
 """
 import argparse
