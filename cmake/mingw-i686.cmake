@@ -1,11 +1,7 @@
-# mingw-w64 i686 cross toolchain (posix threads, needed by GoogleTest).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)
+# The 32-bit Windows build: the DLL the player loads. Floating point in SSE2, so single-precision
+# arithmetic rounds as it does natively instead of in x87 extended precision.
+set(MINGW_ARCH i686)
+set(VEXIL_WINEARCH win32 CACHE STRING "The Wine prefix architecture this tree runs in")
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

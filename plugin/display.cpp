@@ -15,12 +15,18 @@ HWND pluginWindow = nullptr;
 const char* const textureFiles[3] = {"plugins\\zev.bmp", "plugins\\trees.bmp", "plugins\\generated.bmp"};
 
 #ifdef _WIN32
-// The DirectX 5 record sizes the runtime checks in dwSize.
+// The DirectX 5 record sizes the runtime checks in dwSize. Two of them hold pointers, which the
+// 64-bit build widens and aligns to 8 bytes.
+#ifdef _WIN64
+static_assert(sizeof(DDSURFACEDESC) == 120);
+static_assert(sizeof(DDBLTFX) == 128);
+#else
 static_assert(sizeof(DDSURFACEDESC) == 108);
+static_assert(sizeof(DDBLTFX) == 100);
+#endif
 static_assert(sizeof(D3DVIEWPORT2) == 44);
 static_assert(sizeof(D3DMATERIAL) == 80);
 static_assert(sizeof(D3DLIGHT) == 76);
-static_assert(sizeof(DDBLTFX) == 100);
 static_assert(sizeof(D3DDEVICEDESC) >= 204);  // later SDKs append fields; see bitmap_texture.cpp
 #endif
 

@@ -28,7 +28,17 @@ struct VisHeader {
   VisModule* (*getModule)(int which);
 };
 
-#if defined(_WIN32) && !defined(_WIN64)
+#if defined(_WIN64)
+// The 64-bit build: pointers of 8 bytes, each on an 8-byte boundary.
+#include <cstddef>
+static_assert(sizeof(VisHeader) == 24);
+static_assert(offsetof(VisModule, nCh) == 28);
+static_assert(offsetof(VisModule, spectrumData) == 48);
+static_assert(offsetof(VisModule, waveformData) == 48 + 1152);
+static_assert(offsetof(VisModule, Config) == 48 + 2304);
+static_assert(sizeof(VisModule) == 48 + 2304 + 40);
+#elif defined(_WIN32)
+// The records exactly as the 32-bit player lays them out.
 #include <cstddef>
 static_assert(sizeof(VisHeader) == 12);
 static_assert(offsetof(VisModule, nCh) == 16);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: demo.sh WIN32_BUILD_DIR OUT_DIR [SECONDS]
+# Usage: demo.sh WINDOWS_BUILD_DIR OUT_DIR [SECONDS]
 # Plays the built-in demo song through the plug-in's "All effects" in vishost under Wine. With
 # a DISPLAY it plays in a window; without one it runs under Xvfb, captures frames and makes
 # OUT_DIR/demo.mp4 (with the song) and a contact sheet OUT_DIR/demo.png of the intro and the
@@ -24,16 +24,16 @@ winpath() { echo "Z:${1//\//\\}"; }
 if [ -n "${DISPLAY:-}" ]; then
   "$here/wine-session.sh" "$build" true  # makes the Wine prefix once
   cd "$player"
-  WINEPREFIX="$build/wineprefix" WINEARCH=win32 WINEDEBUG=-all wine ./vishost.exe --module 0 \
-    --seconds "$seconds" --player-timing
+  . "$here/wine-env.sh" "$build"
+  "$WINELOADER" ./vishost.exe --module 0 --seconds "$seconds" --player-timing
   exit 0
 fi
 
 mkdir -p "$out/frames"
 cd "$player"
 "$here/wine-session.sh" "$build" bash -c "
-  wine ./vishost.exe --write-demo '$(winpath "$out/demo.wav")' &&
-  wine ./vishost.exe --module 0 --seconds $seconds --player-timing --out '$(winpath "$out/frames")' --capture-fps $rate
+  \"\$WINELOADER\" ./vishost.exe --write-demo '$(winpath "$out/demo.wav")' &&
+  \"\$WINELOADER\" ./vishost.exe --module 0 --seconds $seconds --player-timing --out '$(winpath "$out/frames")' --capture-fps $rate
 " 2> >(grep -vE '^(ALSA|fixme|err|warn)' >&2)
 
 ffmpeg -loglevel error -y -framerate "$rate" -i "$out/frames/frame%05d.bmp" -i "$out/demo.wav" \

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: dist.sh WIN32_BUILD_DIR OUT_DIR
+# Usage: dist.sh WINDOWS_BUILD_DIR OUT_DIR
 # Writes OUT_DIR/vexilumarine-plugin.zip laid out as the player's folder: Plugins/ with the DLL
 # and its three bitmaps, and an install note.
 set -euo pipefail

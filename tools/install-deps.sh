@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake make pkg-config python3
   mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick ffmpeg zip
   libgl-dev libglu1-mesa-dev freeglut3-dev mesa-utils libgl1-mesa-dri
   clang libclang-rt-14-dev
-  wine wine32:i386 fonts-wine libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+  wine wine64 wine32:i386 fonts-wine libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Usage: player-folder.sh WIN32_BUILD_DIR DEST
+# Usage: player-folder.sh WINDOWS_BUILD_DIR DEST
 # Lays out DEST as the player's folder: vishost.exe, and Plugins\ with the plug-in DLL and
 # its three bitmaps (made by the native build's asset generator; a missing one is named).
 set -euo pipefail

@@ -18,7 +18,7 @@ limit=${VEXIL_TEST_TIMEOUT:-180}
 errfile=$(mktemp)
 trap 'rm -f "$errfile"' EXIT
 for attempt in 1 2; do
-  timeout -k 5 "$limit" wine "$@" 2>"$errfile"
+  timeout -k 5 "$limit" "$WINELOADER" "$@" 2>"$errfile"
   status=$?
   if [ "$status" -ne 0 ] && [ "$attempt" -eq 1 ] && grep -qE '^wine: (could not|failed|cannot)' "$errfile"; then
     echo "wine-run: Wine failed to start $(basename "$1"); retrying once" >&2

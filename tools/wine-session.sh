@@ -2,20 +2,19 @@
 # Usage: wine-session.sh BUILD_DIR COMMAND [ARGS...]
 #
 # Runs COMMAND inside a private Wine session for BUILD_DIR: the prefix BUILD_DIR/wineprefix
-# (created once and reused: 32-bit, fonts linked, a 1600x1200 virtual desktop so display
-# modes can change), a private Xvfb display and a persistent wineserver. Both are stopped
-# afterwards; only the ones this script started are touched.
+# (created once and reused: of the tree's architecture, fonts linked, a 1600x1200 virtual
+# desktop so display modes can change), a private Xvfb display and a persistent wineserver of
+# the tree's architecture. Both are stopped afterwards; only the ones this script started are
+# touched. COMMAND runs Windows programs as "$WINELOADER" PROGRAM.exe (see wine-env.sh).
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 build=$(cd "$1" && pwd); shift
-export WINEPREFIX="$build/wineprefix"
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. "$here/wine-env.sh" "$build"
 
 xvfb_pid=""
 stop_session() {
-  wineserver -k >/dev/null 2>&1 || true
+  "$WINESERVER" -k >/dev/null 2>&1 || true
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
 }
 trap stop_session EXIT
@@ -40,8 +39,8 @@ prefix_settings=2
 make_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     rm -rf "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
+    "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+    "$WINESERVER" -w
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-session: could not create $WINEPREFIX" >&2; exit 1; }
   fi
   [ -f "$WINEPREFIX/.vexilumarine-settings-$prefix_settings" ] && return 0
@@ -53,8 +52,8 @@ make_prefix() {
     '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1600x1200"' '' \
     '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' '"csmt"=dword:00000000' >"$reg"
-  wine regedit /S "$reg" >/dev/null 2>&1
-  wineserver -w
+  "$WINELOADER" regedit /S "$reg" >/dev/null 2>&1
+  "$WINESERVER" -w
   touch "$WINEPREFIX/.vexilumarine-settings-$prefix_settings"
 }
 
@@ -73,6 +72,6 @@ link_fonts() {
 start_xvfb
 make_prefix
 link_fonts
-wineserver -p
+"$WINESERVER" -p
 export VEXIL_WINE_SESSION=1
 "$@"
