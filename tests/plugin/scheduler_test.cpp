@@ -174,30 +174,29 @@ TEST_F(Scheduler, ZeroOrNegativeFadeLengthShowsFullLevelAndStillRotates) {
 // frame as a pause (which froze the first effect, dimmed, for ever) nor stop a real pause from
 // holding the effect.
 TEST_F(Scheduler, ShortFadesRotateOnTimeAtAnyFrameRateAndAPauseStillHolds) {
-  for (int fade : {1, 5, 15}) {
-    for (DWORD step : {50u, 16u, 5u}) {  // 20, about 60 and 200 frames per second
-      const std::string where = "fade " + std::to_string(fade) + ", step " + std::to_string(step);
-      startRun(0);
-      settings.fadeLengthMs = fade;
-      settings.effectLengthMs = 2000;
-      settings.randomEffectOrder = 0;
-      runUntil(10000, step);  // every step divides 10000: the intro ends on the last frame
-      ASSERT_EQ(scheduler.currentEffect, 0) << where;
-      runUntil(11000, step);
-      EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f) << where;
-      frameAfter(3000);  // the player paused: the effect's time stands still
-      EXPECT_EQ(scheduler.currentEffect, 0) << where;
-      // The intro's 10000, the effect's 2000 + 2F, and the 3000 it stood still.
-      const DWORD end = 10000 + 2000 + 2 * DWORD(fade) + 3000;
-      runUntil(end - 2 * DWORD(fade) - step, step);
-      EXPECT_EQ(scheduler.currentEffect, 0) << where;
-      EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f) << where;
-      runUntil(end + step, step);
-      EXPECT_EQ(scheduler.currentEffect, 1) << where;
-      quitModule(&visModule);
-      standin::reset();
-      resetPluginState();
-    }
+  // Each fade shorter than the frame gap at 20, about 60 and 200 frames per second.
+  for (const auto& [fade, step] : {std::pair<int, DWORD>{15, 50}, {5, 16}, {1, 5}}) {
+    const std::string where = "fade " + std::to_string(fade) + ", step " + std::to_string(step);
+    startRun(0);
+    settings.fadeLengthMs = fade;
+    settings.effectLengthMs = 2000;
+    settings.randomEffectOrder = 0;
+    runUntil(10000, step);  // every step divides 10000: the intro ends on the last frame
+    ASSERT_EQ(scheduler.currentEffect, 0) << where;
+    runUntil(11000, step);
+    EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f) << where;
+    frameAfter(3000);  // the player paused: the effect's time stands still
+    EXPECT_EQ(scheduler.currentEffect, 0) << where;
+    // The intro's 10000, the effect's 2000 + 2F, and the 3000 it stood still.
+    const DWORD end = 10000 + 2000 + 2 * DWORD(fade) + 3000;
+    runUntil(end - 2 * DWORD(fade) - step, step);
+    EXPECT_EQ(scheduler.currentEffect, 0) << where;
+    EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f) << where;
+    runUntil(end + step, step);
+    EXPECT_EQ(scheduler.currentEffect, 1) << where;
+    quitModule(&visModule);
+    standin::reset();
+    resetPluginState();
   }
 }
 
