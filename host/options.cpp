@@ -36,7 +36,7 @@ bool toPause(const std::string& text, double& at, double& length) {
 }  // namespace
 
 const char* usageText() {
-  return "usage: vishost [--plugin PATH] [--list] [--config] [--module N] [--frames K | --seconds S] [--fps N]\n"
+  return "usage: vishost [--plugin PATH] [--list] [--config] [--module N] [--runs N] [--frames K | --seconds S] [--fps N]\n"
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
          "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
          "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries] [FILE.wav|.mp3]...\n";
@@ -85,6 +85,7 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--out") { if (!value(o.outDir)) return false; }
     else if (arg == "--title") { if (!value(text)) return false; o.titles.push_back(text); }
     else if (arg == "--module") { if (!number(o.module, 0, 1000)) return false; }
+    else if (arg == "--runs") { if (!number(o.runs, 1, 100)) return false; }
     else if (arg == "--frames") { if (!number(o.frames, 0, 100000000)) return false; }
     else if (arg == "--fps") { if (!number(o.fps, 1, 1000)) return false; }
     else if (arg == "--mode") { if (!number(o.graphicsMode, 0, 10)) return false; }

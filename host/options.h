@@ -9,6 +9,7 @@ struct HostOptions {
   bool list = false;
   bool config = false;
   int module = 0;
+  int runs = 1;            // runs of the module in one process, the DLL kept loaded between them
   int frames = 300;
   double seconds = 0;  // > 0: run for this long instead of a frame count
   int fps = 60;
@@ -27,7 +28,7 @@ struct HostOptions {
   // Test hooks.
   int pressKeyAt = 0;               // post a key press to the plug-in's window after this frame
   double pauseAt = -1, pauseFor = 0;  // seconds after the start
-  bool traceQueries = false;        // print every title query and its answer
+  bool traceQueries = false;        // print every title and length query and its answer
 };
 
 // Parses argv; on a bad argument returns false with a one-line message in `error`.

@@ -75,6 +75,9 @@ DWORD WINAPI playerThread(LPVOID parameter) {
 void initPlayer(Player& player) { InitializeCriticalSection(&player.lock); }
 
 void startPlayer(Player& player) {
+  player.status = PlaybackStatus{};
+  player.stopRequested = false;
+  player.pauseRequested = false;
   if (!player.tracks.empty()) {
     player.status.state = PlayState::playing;
     player.status.sampleRate = player.tracks[0].sampleRate;

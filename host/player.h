@@ -24,7 +24,7 @@ struct Player {
 };
 
 void initPlayer(Player& player);   // before any other call
-void startPlayer(Player& player);  // plays from the first entry
+void startPlayer(Player& player);  // plays from the first entry (again, after stopPlayer)
 PlaybackStatus playerStatus(Player& player);
 void pausePlayer(Player& player, bool pause);
 void stopPlayer(Player& player);  // stops playback and waits for the player's thread

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -29,6 +30,8 @@ constexpr UINT visThreadDone = WM_APP + 1;
 HostOptions options;
 HWND hostWindow = nullptr;
 Player player;
+// Where the visualisation thread is, for the query trace the host window prints.
+std::atomic<int> currentRun{1}, currentFrame{0};
 
 std::string defaultPluginPath() {
   char exe[MAX_PATH];
@@ -43,6 +46,10 @@ LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     if (options.traceQueries && lParam == 212) {
       std::printf("title query: entry %u -> %s\n", unsigned(wParam),
                   answer ? reinterpret_cast<const char*>(answer) : "(none)");
+      std::fflush(stdout);
+    }
+    if (options.traceQueries && lParam == 105 && wParam == 1) {
+      std::printf("length query: run %d, frame %d -> %d s\n", currentRun.load(), currentFrame.load(), int(answer));
       std::fflush(stdout);
     }
     return answer;
@@ -164,7 +171,10 @@ void captureNamedFrame(int frame) {
   static int width = 0, height = 0;
   if (width == 0) pictureSize(width, height);
   char name[64];
-  std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
+  if (options.runs > 1)
+    std::snprintf(name, sizeof name, "\\module%d-run%d-frame%05d.bmp", options.module, currentRun.load(), frame);
+  else
+    std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
   const std::string path = options.outDir + name;
   if (!captureScreen(width, height, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
 }
@@ -215,6 +225,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
   std::vector<double> renderMs;
   double benchmarkStart = 0;
   for (int frame = 1;; ++frame) {
+    currentFrame = frame;
     const double now = nowSeconds() - start;
     if (options.seconds > 0 ? now >= options.seconds : frame > options.frames) break;
     if (!pumpMessages()) {
@@ -258,7 +269,28 @@ int runModule(winampVisModule* module, HMODULE dll) {
   }
   if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
   module->Quit(module);
+  // The plug-in's window posts a quit message as Quit destroys it: it ends this run, not the next.
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
   stopPlayer(player);
+  return 0;
+}
+
+// Each run asks for the module again and goes through Init, frames and Quit, as a host that keeps
+// the DLL loaded between runs does.
+int runModules(winampVisHeader* header, HMODULE dll) {
+  for (int run = 1; run <= options.runs; ++run) {
+    currentRun = run;
+    winampVisModule* module = header->getModule(options.module);
+    if (!module) {
+      std::fprintf(stderr, "vishost: the plug-in has no module %d\n", options.module);
+      return 1;
+    }
+    if (options.runs > 1) std::printf("vishost: run %d of %d\n", run, options.runs);
+    const int status = runModule(module, dll);
+    if (status != 0 || options.config) return status;
+  }
   return 0;
 }
 
@@ -280,10 +312,8 @@ DWORD WINAPI visThread(LPVOID) {
       std::fprintf(stderr, "vishost: '%s' is not a visualisation plug-in\n", path.c_str());
     } else if (options.list) {
       status = listModules(header);
-    } else if (winampVisModule* module = header->getModule(options.module)) {
-      status = runModule(module, dll);
     } else {
-      std::fprintf(stderr, "vishost: the plug-in has no module %d\n", options.module);
+      status = runModules(header, dll);
     }
     FreeLibrary(dll);
   }

@@ -64,7 +64,7 @@ void checkTrackChange(const VisModule& module) {
   const int position = queryPlayPosition(module);
   if (position < composer.playPosition || composer.frameCount == 0) {
     drawTitleOnStrip(0x000000);
-    composer.trackLength = queryTrackLengthSeconds(module) * 1000;
+    composer.trackLength = std::int64_t(queryTrackLengthSeconds(module)) * 1000;
     queryCurrentTitle(module, composer.currentTitle, sizeof composer.currentTitle);
     drawTitleText(fullGrey);
   }
@@ -168,8 +168,9 @@ int framesPerSecondOver(int frames, int lastFrames, DWORD elapsedMs) {
   return int(perSecond);
 }
 
-int titleGrey(int p, int length, bool* redraw) {
-  const int tp = settings.titlePersistenceMs, tf = settings.titleFadeMs, s = tp + tf;
+// In 64 bits: no setting and no host reply overflows Tp + Tf, L - S or the differences below.
+int titleGrey(int position, std::int64_t length, bool* redraw) {
+  const std::int64_t p = position, tp = settings.titlePersistenceMs, tf = settings.titleFadeMs, s = tp + tf;
   *redraw = false;
   if (s <= p && p <= length - s && !scheduler.titleReshow) return -1;
   if (p < tp || p > length - tp) return fullGrey;
@@ -178,7 +179,7 @@ int titleGrey(int p, int length, bool* redraw) {
   if (length - s < p && p < length - tp) return greyOf(1.0 - double((length - tp) - p) / tf);
   *redraw = false;
   if (!scheduler.titleReshow) return fullGrey;
-  const int d = p - scheduler.reshowPosition;
+  const std::int64_t d = p - scheduler.reshowPosition;
   if (tp < d && d < s) {
     *redraw = true;
     return greyOf(1.0 - double(d - tp) / tf);
@@ -189,16 +190,16 @@ int titleGrey(int p, int length, bool* redraw) {
 
 void drawTitleText(int grey) { drawTitleOnStrip(COLORREF(grey) * 0x010101); }
 
-int formatPlayTime(int position, int length, char* buffer) {
+int formatPlayTime(int position, std::int64_t length, char* buffer) {
   const int minutes = position / 60000, seconds = position / 1000 - minutes * 60;
   const int millis = position - (position / 1000) * 1000;
-  const int lengthMinutes = length / 60000, lengthSeconds = length / 1000 - lengthMinutes * 60;
-  const int lengthMillis = length - (length / 1000) * 1000;
+  const long long lengthMinutes = length / 60000, lengthSeconds = length / 1000 - lengthMinutes * 60;
+  const long long lengthMillis = length - (length / 1000) * 1000;
   if (millis >= 0)
-    return std::snprintf(buffer, 128, "%02d:%02d.%03d / %02d:%02d.%03d", minutes, seconds, millis, lengthMinutes,
-                         lengthSeconds, lengthMillis);
-  return std::snprintf(buffer, 128, "- %02d:%02d.%03d / %02d:%02d.%03d", -minutes, -seconds, -millis, lengthMinutes,
-                       lengthSeconds, lengthMillis);
+    return std::snprintf(buffer, 128, "%02d:%02d.%03d / %02lld:%02lld.%03lld", minutes, seconds, millis,
+                         lengthMinutes, lengthSeconds, lengthMillis);
+  return std::snprintf(buffer, 128, "- %02d:%02d.%03d / %02lld:%02lld.%03lld", -minutes, -seconds, -millis,
+                       lengthMinutes, lengthSeconds, lengthMillis);
 }
 
 void resetComposer() { composer = ComposerState{}; }

@@ -50,10 +50,13 @@ int stopBlendOff(IDirect3DDevice2* device);
 int noOpStart(EffectRecord& record, IDirect3DDevice2* device);
 int noOp(IDirect3DDevice2* device);
 
-// The opening every effect's draw shares: BeginScene, then the material and the texture.
-// Returns BeginScene's result.
+// The opening every effect's draw shares: BeginScene, then the material and the texture, the
+// latter two whatever BeginScene answered. Returns BeginScene's result.
 HRESULT beginEffectScene(IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
                          D3DTEXTUREHANDLE texture);
+// The material and texture half of it, for a draw that gives up when BeginScene is refused.
+void selectEffectMaterial(IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
+                          D3DTEXTUREHANDLE texture);
 
 // Each effect file provides its operations.
 extern const EffectOps waterEffect;

@@ -46,7 +46,7 @@ void configModule(VisModule* module) { configure(*module); }
 
 int initModule(VisModule* module) {
   for (int i = 0; i < effectCount; ++i) effectTable[i].ops->init(effectRecords[i]);
-  scheduler.lastFrameTime = timeGetTime();
+  beginSchedulerRun(timeGetTime());
   srand(scheduler.lastFrameTime);
   loadSettings(*module);
   int width, height;
@@ -55,7 +55,7 @@ int initModule(VisModule* module) {
     modeHeight = height;
   }
   notWidescreen = settings.widescreen ? 0 : 1;
-  scheduler.deadline = timeGetTime() + introLengthMs;
+  scheduleIntroEnd(timeGetTime());
 
   WNDCLASSA windowClass = {};
   windowClass.style = CS_HREDRAW | CS_VREDRAW;

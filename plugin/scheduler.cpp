@@ -1,12 +1,13 @@
 #include "scheduler.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "display.h"
 #include "host_queries.h"
 #include "settings/settings.h"
 
-SchedulerState scheduler = {introIndex, 0, 0, 1, 0, 0, 1.0f, 0, 0, 0, 0};
+SchedulerState scheduler = {introIndex, 0, 0, 1, 0, 0, 0, 1.0f, 0, 0, 0, 0};
 EffectRecord effectRecords[effectCount];
 AudioAnalysis audioAnalysis;
 
@@ -32,10 +33,6 @@ constexpr DWORD introPauseMs = 1000;
 
 double unitRandom() { return rand() * (1.0 / 32767); }
 
-// Clock comparisons by signed difference, so the 49.7-day wrap of the millisecond clock
-// neither ends an effect early nor freezes it.
-bool reached(DWORD now, DWORD moment) { return std::int32_t(now - moment) >= 0; }
-
 int colourByte(double level) { return int(level * 255); }
 
 // Enabled for the rotation; a file with no effect enabled rotates through all seven.
@@ -46,28 +43,36 @@ bool takesPart(int effect) {
   return true;
 }
 
-// A fade length of 0 or below has no fades; it must not stall the rotation either, so the
-// pause threshold then falls back to the intro's.
+// The rotation's pause threshold is the fade length, but never shorter than the intro's: with a
+// fade of a few ms every frame gap would count as a pause and freeze the effect where it stood.
 DWORD pauseThreshold() {
-  return settings.fadeLengthMs > 0 ? DWORD(settings.fadeLengthMs) : introPauseMs;
+  return settings.fadeLengthMs > int(introPauseMs) ? DWORD(settings.fadeLengthMs) : introPauseMs;
 }
 
-void applyPauseRule(DWORD now, DWORD threshold) {
-  if (now - scheduler.lastFrameTime > threshold) scheduler.deadline += now - scheduler.lastFrameTime;
+// The step's one clock reading, on the step clock. A gap longer than `threshold` is a pause
+// (the player paused, the window dragged): the deadline moves on by it, so the effect resumes
+// where it stood.
+std::int64_t readStepClock(DWORD threshold) {
+  const DWORD now = timeGetTime();
+  const DWORD gap = now - scheduler.lastFrameTime;
+  if (gap > threshold) scheduler.deadline += gap;
   scheduler.lastFrameTime = now;
+  scheduler.stepClock += gap;
+  return scheduler.stepClock;
 }
 
+// Host replies and settings in 64 bits: Tp + Tf and a length of up to 2^31 - 1 s never overflow.
 void decideTitleReshow(const VisModule& module) {
   if (settings.persistentTitle) return;
-  const int shown = settings.titlePersistenceMs + settings.titleFadeMs;
+  const std::int64_t shown = std::int64_t(settings.titlePersistenceMs) + settings.titleFadeMs;
   scheduler.titleReshow = 1;
   scheduler.reshowPosition = queryPlayPosition(module);
   if (scheduler.reshowPosition < shown) scheduler.titleReshow = 0;
-  const int length = queryTrackLengthSeconds(module) * 1000;
+  const std::int64_t length = std::int64_t(queryTrackLengthSeconds(module)) * 1000;
   if (scheduler.reshowPosition > length - 2 * shown) scheduler.titleReshow = 0;
 }
 
-DWORD effectSpan() { return DWORD(settings.effectLengthMs) + 2 * DWORD(settings.fadeLengthMs); }
+std::int64_t effectSpan() { return std::int64_t(settings.effectLengthMs) + 2 * std::int64_t(settings.fadeLengthMs); }
 
 int stopCurrent() { return effectTable[scheduler.currentEffect].ops->stop(display.device); }
 
@@ -96,9 +101,8 @@ int runFrame(const VisModule& module) {
 
 int stepIntro(const VisModule& module) {
   scheduler.fadeLevel = 1.0f;
-  const DWORD now = timeGetTime();
-  applyPauseRule(now, introPauseMs);
-  if (reached(now, scheduler.deadline)) {
+  const std::int64_t now = readStepClock(introPauseMs);
+  if (now >= scheduler.deadline) {
     scheduler.introRunning = 0;
     if (!stopCurrent()) return 0;
     scheduler.overlaysOn = 1;
@@ -107,16 +111,15 @@ int stepIntro(const VisModule& module) {
                                                              : scheduler.chosenEffect);
     scheduler.textureChoice = std::int8_t(chooseTexture());
     scheduler.fadeLevel = 0.0f;
-    scheduler.deadline = timeGetTime() + effectSpan();
+    scheduler.deadline = now + effectSpan();
     if (!startCurrentEffect()) return 0;
   }
   return runFrame(module);
 }
 
 int stepRotation(const VisModule& module) {
-  const DWORD now = timeGetTime();
-  applyPauseRule(now, pauseThreshold());
-  if (!reached(now, scheduler.deadline)) {
+  const std::int64_t now = readStepClock(pauseThreshold());
+  if (now < scheduler.deadline) {
     scheduler.fadeLevel = fadeLevelAt(now);
   } else {
     if (!stopCurrent()) return 0;
@@ -126,7 +129,7 @@ int stepRotation(const VisModule& module) {
     }
     scheduler.currentEffect = std::int8_t(chooseNextEffect(scheduler.currentEffect));
     scheduler.textureChoice = std::int8_t(chooseTexture());
-    scheduler.deadline = timeGetTime() + effectSpan();
+    scheduler.deadline = now + effectSpan();
     if (!startCurrentEffect()) return 0;
   }
   return runFrame(module);
@@ -134,20 +137,33 @@ int stepRotation(const VisModule& module) {
 
 }  // namespace
 
-float fadeLevelAt(DWORD now) {
-  const int fade = settings.fadeLengthMs;
-  const DWORD effect = DWORD(settings.effectLengthMs);
-  if (fade <= 0) return 1.0f;
-  const DWORD f = DWORD(fade);
-  if (reached(scheduler.deadline - f - effect, now))
-    return float(DWORD(now + 2 * f + effect - scheduler.deadline)) / float(fade);
-  if (!reached(now, scheduler.deadline - f)) return 1.0f;
-  return float(DWORD(scheduler.deadline - now)) / float(fade);
+// Everything an earlier run in this process left behind is put back: a host that keeps the DLL
+// loaded gets the intro, with the overlays off, on every run.
+void beginSchedulerRun(DWORD now) {
+  scheduler.currentEffect = introIndex;
+  scheduler.introRunning = 1;
+  scheduler.overlaysOn = 0;
+  scheduler.titleReshow = 0;
+  scheduler.fadeLevel = 1.0f;
+  scheduler.lastFrameTime = now;
+  scheduler.stepClock = now;
 }
 
-double introProgress() {
-  return 1.0 - double(DWORD(scheduler.deadline - scheduler.lastFrameTime)) / introSpanMs;
+void scheduleIntroEnd(DWORD now) {
+  scheduler.deadline = scheduler.stepClock + DWORD(now - scheduler.lastFrameTime) + introLengthMs;
 }
+
+float fadeLevelAt(std::int64_t now) {
+  const std::int64_t fade = settings.fadeLengthMs, effect = settings.effectLengthMs;
+  if (fade <= 0) return 1.0f;
+  const std::int64_t left = scheduler.deadline - now;
+  double level = 1.0;
+  if (left >= fade + effect) level = double(2 * fade + effect - left) / double(fade);  // fading in
+  else if (left <= fade) level = double(left) / double(fade);                         // fading out
+  return float(std::clamp(level, 0.0, 1.0));
+}
+
+double introProgress() { return 1.0 - double(scheduler.deadline - scheduler.stepClock) / introSpanMs; }
 
 int chooseNextEffect(int current) {
   bool another = false;
@@ -273,10 +289,15 @@ int stopBlendOff(IDirect3DDevice2* device) {
 int noOpStart(EffectRecord&, IDirect3DDevice2*) { return 1; }
 int noOp(IDirect3DDevice2*) { return 1; }
 
+void selectEffectMaterial(IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
+                          D3DTEXTUREHANDLE texture) {
+  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
+  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+}
+
 HRESULT beginEffectScene(IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
                          D3DTEXTUREHANDLE texture) {
   const HRESULT begun = device->BeginScene();
-  device->SetLightState(D3DLIGHTSTATE_MATERIAL, materials.handles[materialIndex]);
-  device->SetRenderState(D3DRENDERSTATE_TEXTUREHANDLE, texture);
+  selectEffectMaterial(device, materials, materialIndex, texture);
   return begun;
 }

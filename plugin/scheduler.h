@@ -11,8 +11,12 @@ struct SchedulerState {
   int chosenEffect;
   int cycleAll;
   int introRunning;
-  DWORD deadline;
-  DWORD lastFrameTime;
+  // Times of the effect in hand are kept on the step clock: the timeGetTime clock counted on in
+  // 64 bits from the run's first reading, so its 49.7-day wrap means nothing and a span past 2^31
+  // ms (the longest effect and fade lengths) stays in the future.
+  std::int64_t deadline;
+  DWORD lastFrameTime;     // the clock reading of the last timed step
+  std::int64_t stepClock;  // the same moment on the step clock
   float fadeLevel;
   std::int8_t textureChoice;
   int overlaysOn;
@@ -34,6 +38,11 @@ extern const EffectEntry effectTable[effectCount];
 constexpr DWORD introSpanMs = 12000;
 constexpr DWORD introLengthMs = 10000;
 
+// Init's part: a run opens with the intro, overlays off, from the clock reading `now`; the intro
+// ends introLengthMs after the later reading given to scheduleIntroEnd.
+void beginSchedulerRun(DWORD now);
+void scheduleIntroEnd(DWORD now);
+
 int stepScheduler(const VisModule& module);
 int startCurrentEffect();
 void applyEffectView(const EffectRecord& record);
@@ -43,6 +52,7 @@ void buildMarkerCube();
 // The pieces of a step, exposed for the frame composer and tests.
 int chooseNextEffect(int current);
 int chooseTexture();
-float fadeLevelAt(DWORD now);
-// The intro's `progress`: 1 - (deadline - lastFrameTime) / 12000.
+// The fade level at `now` on the step clock, within 0..1.
+float fadeLevelAt(std::int64_t now);
+// The intro's `progress`: 1 - (deadline - the last step's time) / 12000.
 double introProgress();

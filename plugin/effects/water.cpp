@@ -162,11 +162,13 @@ void fillStrip(int s) {
   }
 }
 
-// A refused strip still closes the scene it opened, so the device is never left inside one.
+// A refused scene ends the draw before any state is set; a refused strip still closes the scene
+// it opened, so the device is never left inside one.
 int draw(const VisModule&, IDirect3DDevice2* device, const MaterialTable& materials, int materialIndex,
          D3DTEXTUREHANDLE texture) {
   rebuildWaterVertices();
-  if (FAILED(beginEffectScene(device, materials, materialIndex, texture))) return 0;
+  if (FAILED(device->BeginScene())) return 0;
+  selectEffectMaterial(device, materials, materialIndex, texture);
   for (int s = 0; s < lastPoint; ++s) {
     fillStrip(s);
     if (FAILED(device->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, D3DVT_VERTEX, waterVertices, waterVertexCount,

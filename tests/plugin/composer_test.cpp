@@ -225,6 +225,22 @@ TEST_F(ComposerTest, FrameRateSurvivesAClockWrapAndLongRuns) {
   EXPECT_EQ(composer.framesPerSecond, 57);
 }
 
+// The host may report any length in seconds: the longest, 2^31 - 1 s, is 2147483647000 ms.
+TEST_F(ComposerTest, LongestTrackKeepsItsLengthInTheTimeAndHidesTheTitleMidTrack) {
+  hostLengthSeconds = 2147483647;
+  hostPosition = 60000;
+  start(1, "blurred time display=FALSE\n");
+  passIntro();
+  EXPECT_EQ(scheduler.titleReshow, 1);  // the intro ended a minute into the track
+  hostPosition = 72001;                 // the reshow's Tp + Tf are over
+  render();
+  standin::clearTrace();
+  render();
+  // 2147483647000 ms = 35791394 min 7 s; far from its end, the title is hidden.
+  EXPECT_EQ(onScreen("TextOutA"), std::vector<std::string>{"10,458,\"01:12.001 / 35791394:07.000\",27"});
+  EXPECT_TRUE(onScreen("BitBlt").empty());
+}
+
 TEST(PlayTime, FormatsMinutesSecondsAndMillisOfPositionAndLength) {
   char text[128];
   EXPECT_EQ(formatPlayTime(61001, 180000, text), 21);
@@ -264,6 +280,13 @@ TEST_F(TitleFade, ThreeMinuteTrackWithSixSecondPersistenceAndFade) {
       {11999, "0"},     {12000, "hidden"}, {90000, "hidden"}, {168000, "hidden"}, {168001, "0"},
       {171000, "110"},  {173999, "219"},   {174000, "="},     {174001, "="},     {180000, "="}};
   for (const auto& [p, expected] : timetable) EXPECT_EQ(at(p), expected) << "at " << p << " ms";
+}
+
+TEST_F(TitleFade, LongestPersistenceAndFadeKeepTheTitleFull) {
+  settings.titlePersistenceMs = 2147483647;
+  settings.titleFadeMs = 2147483647;
+  // S = 2^32 - 2 ms: no position the host can report reaches the end of the title's time.
+  for (int p : {0, 60000, 2147483647}) EXPECT_EQ(at(p), "=") << "at " << p << " ms";
 }
 
 TEST_F(TitleFade, ReshowAfterTheIntroFadesOutFromTheIntroEnd) {

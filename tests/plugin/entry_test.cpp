@@ -286,4 +286,33 @@ TEST_F(LifecycleTest, SecondRunInTheSameProcessStartsFromItsOwnSurfaces) {
   expectNothingLeft("two runs");
 }
 
+// A host that keeps the DLL loaded runs the module again: getModule, Init, frames, Quit. Each run
+// opens with the intro, overlays off, and then shows its effect (or starts the rotation) after the
+// intro's 10 seconds, as the first one did.
+TEST_F(LifecycleTest, EveryRunInTheSameProcessOpensWithTheIntroThenShowsItsEffect) {
+  makeHost();
+  for (int which : {2, 2, 2, 0, 0}) {
+    const std::string run = "module " + std::to_string(which);
+    getModule(which);
+    const DWORD start = timeGetTime();
+    ASSERT_EQ(initModule(&visModule), 0) << run;
+    for (DWORD t = 20; t < 10000; t += 20) {
+      standin::setTime(start + t);
+      renderModule(&visModule);
+      ASSERT_EQ(scheduler.currentEffect, introIndex) << run << " at " << t;
+      ASSERT_EQ(scheduler.overlaysOn, 0) << run << " at " << t;
+    }
+    standin::setTime(start + 10000);
+    renderModule(&visModule);
+    EXPECT_EQ(scheduler.overlaysOn, 1) << run;
+    if (which == 2) EXPECT_EQ(scheduler.currentEffect, 1) << run;
+    else EXPECT_NE(scheduler.currentEffect, introIndex) << run;
+    standin::advanceTime(500);
+    renderModule(&visModule);
+    EXPECT_FLOAT_EQ(scheduler.fadeLevel, which == 2 ? 1.0f : 0.5f) << run;  // half-way into the fade-in
+    quitModule(&visModule);
+  }
+  expectNothingLeft("five runs");
+}
+
 }  // namespace

@@ -170,6 +170,102 @@ TEST_F(Scheduler, ZeroOrNegativeFadeLengthShowsFullLevelAndStillRotates) {
   }
 }
 
+// The dialog takes any fade length from 0 up; one shorter than a frame must neither count every
+// frame as a pause (which froze the first effect, dimmed, for ever) nor stop a real pause from
+// holding the effect.
+TEST_F(Scheduler, ShortFadesRotateOnTimeAtAnyFrameRateAndAPauseStillHolds) {
+  // Each fade shorter than the frame gap at 20, about 60 and 200 frames per second.
+  for (const auto& [fade, step] : {std::pair<int, DWORD>{15, 50}, {5, 16}, {1, 5}}) {
+    const std::string where = "fade " + std::to_string(fade) + ", step " + std::to_string(step);
+    startRun(0);
+    settings.fadeLengthMs = fade;
+    settings.effectLengthMs = 2000;
+    settings.randomEffectOrder = 0;
+    runUntil(10000, step);  // every step divides 10000: the intro ends on the last frame
+    ASSERT_EQ(scheduler.currentEffect, 0) << where;
+    runUntil(11000, step);
+    EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f) << where;
+    frameAfter(3000);  // the player paused: the effect's time stands still
+    EXPECT_EQ(scheduler.currentEffect, 0) << where;
+    // The intro's 10000, the effect's 2000 + 2F, and the 3000 it stood still.
+    const DWORD end = 10000 + 2000 + 2 * DWORD(fade) + 3000;
+    runUntil(end - 2 * DWORD(fade) - step, step);
+    EXPECT_EQ(scheduler.currentEffect, 0) << where;
+    EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f) << where;
+    runUntil(end + step, step);
+    EXPECT_EQ(scheduler.currentEffect, 1) << where;
+    quitModule(&visModule);
+    standin::reset();
+    resetPluginState();
+  }
+}
+
+// Spans beyond 2^31 ms, up to the dialog's largest E and F: the effect is held for its whole
+// length, across the clock's wrap, and fades by the same rule as a short one.
+TEST_F(Scheduler, LongestEffectAndFadeLengthsHoldTheEffectForTheirWholeSpan) {
+  constexpr long long most = 2147483647;
+  hostLengthSeconds = int(most);
+  hostPosition = 60000;
+  writeIni("[Vexilumarine]\neffect length=2147483647\nfade length=2147483647\ntitle persistence=2147483647\n"
+           "title fade=2147483647\nrandom effect order=FALSE\n");
+  startRun(0);
+  runUntil(10000);
+  ASSERT_EQ(scheduler.currentEffect, 0);
+  EXPECT_EQ(scheduler.titleReshow, 0);  // 60 s into the track is far inside the title's time
+  // Frames 2^30 ms apart: each gap is shorter than F, so none is a pause.
+  long long shown = 0;
+  auto showFor = [&](long long ms) {
+    for (; ms > 0; ms -= 1 << 30) {
+      const DWORD step = DWORD(std::min<long long>(ms, 1 << 30));
+      frameAfter(step);
+      shown += step;
+    }
+  };
+  showFor(most / 2);
+  EXPECT_NEAR(scheduler.fadeLevel, 0.5, 1e-6);
+  showFor(most + most / 2);  // half-way through the hold
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f);
+  showFor(3 * most - 1000 - shown);  // 1000 ms before the end
+  EXPECT_EQ(scheduler.currentEffect, 0);
+  EXPECT_NEAR(scheduler.fadeLevel, 1000.0 / most, 1e-9);
+  showFor(1000);
+  EXPECT_EQ(scheduler.currentEffect, 1);
+
+  // The longest effect with the default fade: about 2^31 ms in all, which read as "already
+  // passed" and switched every frame.
+  quitModule(&visModule);
+  standin::reset();
+  resetPluginState();
+  startRun(0);
+  settings.effectLengthMs = int(most);
+  settings.fadeLengthMs = 1000;
+  settings.randomEffectOrder = 0;
+  runUntil(10000);
+  frameAfter(16);
+  frameAfter(16);
+  EXPECT_EQ(scheduler.currentEffect, 0);
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 0.032f);
+}
+
+// The host answering the intro's length query late enough for the clock to tick in between: the
+// new effect's time still starts from the step's one reading, and after a pause it resumes at 0.
+TEST_F(Scheduler, FadeLevelStaysInItsRangeWhenTheClockTicksDuringTheSwitch) {
+  standin::setTime(0);
+  HWND host = standin::createHostWindow([](UINT message, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (message == WM_USER && lp == 105 && wp == 1) standin::advanceTime(1);
+    return message == WM_USER && lp == 105 && wp == 1 ? 180 : 0;
+  });
+  visModule.hwndParent = host;
+  getModule(0);
+  ASSERT_EQ(initModule(&visModule), 0);
+  for (DWORD t = 100; t <= 10000; t += 100) frameAt(t);
+  ASSERT_EQ(scheduler.introRunning, 0);
+  frameAfter(1500);  // a pause, longer than F
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 0.0f);
+  frameAfter(500);
+  EXPECT_FLOAT_EQ(scheduler.fadeLevel, 0.5f);
+}
+
 TEST_F(Scheduler, TextureChoiceStaysWithinTheThreeTextures) {
   // Find a seed whose first draw is the generator's maximum, 32767.
   unsigned seed = 0;

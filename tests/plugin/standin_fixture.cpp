@@ -4,7 +4,7 @@
 #include <sstream>
 
 void resetPluginState() {
-  scheduler = SchedulerState{introIndex, 0, 0, 1, 0, 0, 1.0f, 0, 0, 0, 0};
+  scheduler = SchedulerState{introIndex, 0, 0, 1, 0, 0, 0, 1.0f, 0, 0, 0, 0};
   std::memset(effectRecords, 0, sizeof effectRecords);
   std::memset(&audioAnalysis, 0, sizeof audioAnalysis);
   std::memset(&display, 0, sizeof display);

@@ -82,6 +82,7 @@ TEST_F(Water, DrawsThirtyTwoStripsAndARefusedSceneOrStripEndsTheStepWithZero) {
   standin::failNext("BeginScene");
   EXPECT_EQ(drawWith(waterEffect, 15), 0);
   EXPECT_EQ(standin::countOf("DrawIndexedPrimitive") + standin::countOf("EndScene"), 0);
+  EXPECT_EQ(standin::countOf("SetLightState") + standin::countOf("SetRenderState"), 0);  // returned at once
 
   standin::clearTrace();
   standin::failNext("DrawIndexedPrimitive", 5);

@@ -2,12 +2,16 @@
 """Runs vishost for one module at 640 x 480 with every overlay on, captures a frame inside the
 intro and one after it, and checks where the overlay text lies in the captured pictures.
 
-usage: overlay_check.py EMULATOR VISHOST MODULE OUTDIR [--title TEXT] [--without-bitmaps]
+usage: overlay_check.py EMULATOR VISHOST MODULE OUTDIR [--title TEXT] [--without-bitmaps] [--runs N]
 
 The run writes its settings into the plug-in's plugin.ini (restored afterwards). Overlay text is
 drawn in grey 220 (0xDCDCDC); a pixel counts as overlay text when it is a bright neutral grey.
+With --runs N, vishost runs the module N times in one process (the DLL stays loaded), and every
+run must look like the first: its own intro without overlays, then the module with them; the
+plug-in's length queries show each run's intro ending (frame 1 asks, and the intro's end asks).
 """
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -85,6 +89,7 @@ def main():
     rest = sys.argv[5:]
     title = rest[rest.index("--title") + 1] if "--title" in rest else DEFAULT_TITLE
     without_bitmaps = "--without-bitmaps" in rest
+    runs = int(rest[rest.index("--runs") + 1]) if "--runs" in rest else 1
     plugins = os.path.join(os.getcwd(), "Plugins")
     ini = os.path.join(plugins, "plugin.ini")
     saved_ini = open(ini, "rb").read() if os.path.exists(ini) else None
@@ -100,7 +105,11 @@ def main():
         command = [emulator, vishost, "--module", module, "--frames", str(FRAMES), "--fps", str(FPS),
                    "--capture-at", f"{INTRO_FRAME},{LATE_FRAME}", "--out", "Z:" + outdir.replace("/", "\\")]
         command += ["--title", title]
-        result = subprocess.run(command, timeout=150)
+        if runs > 1:
+            command += ["--runs", str(runs), "--trace-queries"]
+        result = subprocess.run(command, timeout=150 * runs, stdout=subprocess.PIPE, text=True,
+                                errors="replace")
+        print(result.stdout, end="")
         if result.returncode != 0:
             failures.append(f"vishost exited with {result.returncode}")
     finally:
@@ -111,9 +120,42 @@ def main():
         for name in os.listdir(hidden):
             shutil.move(os.path.join(hidden, name), os.path.join(plugins, name))
 
+    for run in range(1, runs + 1):
+        prefix = f"module{module}-run{run}-" if runs > 1 else f"module{module}-"
+        failures += [f"run {run}: {f}" if runs > 1 else f for f in check_pictures(outdir, prefix, title)]
+        if runs > 1:
+            change = picture_change(outdir, prefix)
+            print(f"run {run}: frames {INTRO_FRAME} and {LATE_FRAME} differ by {change:.3f} of full scale")
+            if change < 0.05:  # the intro and the module differ by about 0.15; a frozen intro by 0.0003
+                failures.append(f"run {run}: frame {LATE_FRAME} looks like the intro frame {INTRO_FRAME}")
+            asked = [int(f) for f in re.findall(rf"length query: run {run}, frame (\d+) ->", result.stdout)]
+            if 1 not in asked or not any(1 < f < LATE_FRAME for f in asked):
+                failures.append(f"run {run}: length queries at frames {asked}: expected frame 1 and the intro's end")
+
+    for failure in failures:
+        print("FAIL:", failure)
+    print("pictures:", outdir)
+    return 1 if failures else 0
+
+
+def picture_change(outdir, prefix):
+    """Mean absolute difference of the intro capture and the late one, 0..1 (1 when one is missing)."""
+    try:
+        early, late = (read_bmp(os.path.join(outdir, f"{prefix}frame{frame:05d}.bmp"))
+                       for frame in (INTRO_FRAME, LATE_FRAME))
+    except OSError:
+        return 1.0
+    total = sum(abs(a - b) for row_a, row_b in zip(early, late) for pa, pb in zip(row_a, row_b)
+                for a, b in zip(pa, pb))
+    return total / (WIDTH * HEIGHT * 3 * 255)
+
+
+def check_pictures(outdir, prefix, title):
+    """The captures of one run: no overlay inside the intro, all three in their places after it."""
+    failures = []
     pictures = {}
     for frame in (INTRO_FRAME, LATE_FRAME):
-        path = os.path.join(outdir, f"module{module}-frame{frame:05d}.bmp")
+        path = os.path.join(outdir, f"{prefix}frame{frame:05d}.bmp")
         if not os.path.exists(path):
             failures.append(f"no capture of frame {frame}")
             continue
@@ -143,11 +185,7 @@ def main():
                 failures.append(f"the long title ends at x {right}: it was not drawn in full")
             if len(wanted) <= 80 and not 4 * len(wanted) < right - left < 12 * len(wanted):
                 failures.append(f"title text spans {right - left} px for {len(wanted)} characters")
-
-    for failure in failures:
-        print("FAIL:", failure)
-    print("pictures:", outdir)
-    return 1 if failures else 0
+    return failures
 
 
 if __name__ == "__main__":
