@@ -3,8 +3,8 @@
 #
 # tools/quorbel-live.sh on a private Xvfb display while paplay plays kicks (make_beat.py) into
 # the private server's null sink: quorbel-feed records its monitor, quorbel draws from the frame
-# file. Checks (quorbel_live_check.py): after the warm-up the beats come once per kick, circles
-# burst out, the pictures are not black; Escape in quorbel ends quorbel and the feeder.
+# file. Checks (quorbel_live_check.py): after the warm-up the beats come once per kick, each
+# brings circles, the pictures are not black; Escape in quorbel ends quorbel and the feeder.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 out=$(mkdir -p "$2" && cd "$2" && pwd)
@@ -14,6 +14,7 @@ xvfb_pid="" live_pid="" player_pid=""
 cleanup() {
   for pid in $player_pid $live_pid $xvfb_pid; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  cp "$work/state.log" "$work/stderr.txt" "$out/" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
