@@ -87,6 +87,7 @@ if [ -n "$seconds" ]; then args+=(--seconds "$seconds"); else args+=(--frames 10
 
 if [ "$live" -eq 1 ]; then
   command -v parec >/dev/null || { say "parec is missing (Debian package pulseaudio-utils)"; exit 1; }
+  pactl info >/dev/null 2>&1 || { say "no sound server to record (PulseAudio or PipeWire)"; exit 1; }
   monitor=$(pactl get-default-sink 2>/dev/null).monitor
   name=$(pactl list sources 2>/dev/null | awk -v m="$monitor" '
     $1 == "Name:" { here = ($2 == m) } here && $1 == "Description:" { sub(/^[ \t]*Description: /, ""); print; exit }')
