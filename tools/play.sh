@@ -14,7 +14,7 @@
 #
 # With a DISPLAY it plays in a window, with sound. Without one it runs under Xvfb and writes the
 # pictures into DIR/frames, 10 a second (--out DIR, default out/play; --out also captures in a
-# window).
+# window; --capture-fps N for another rate).
 #
 # OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
 #          --trace-queries (print vishost's answers to the plug-in's title queries)
@@ -23,7 +23,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$here/../build/win64
 say() { echo "play: $*" >&2; }
 
-live=0 module=0 seconds="" out="$here/../out/play" out_given="" trace=""
+live=0 module=0 seconds="" out="$here/../out/play" out_given="" capture_fps=10 trace=""
 files=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -31,6 +31,7 @@ while [ $# -gt 0 ]; do
     --module) module=${2:?--module needs a number}; shift ;;
     --seconds) seconds=${2:?--seconds needs a number}; shift ;;
     --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
+    --capture-fps) capture_fps=${2:?--capture-fps needs a number}; shift ;;
     --trace-queries) trace=--trace-queries ;;
     --help|-h) sed -n '2,20s/^# \{0,1\}//p' "$0"; exit 0 ;;
     --*) say "unknown option '$1' (see --help)"; exit 2 ;;
@@ -93,7 +94,7 @@ if [ "$live" -eq 1 ]; then
     $1 == "Name:" { here = ($2 == m) } here && $1 == "Description:" { sub(/^[ \t]*Description: /, ""); print; exit }')
   [ -n "$name" ] || name="monitor of the default output"
   args+=(--live --live-source "$name")
-  input() { parec -d @DEFAULT_MONITOR@ --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20; }
+  input() { parec -d @DEFAULT_MONITOR@ --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
 else
   playlist=0
   for file in "${files[@]}"; do
@@ -119,7 +120,7 @@ play() {
 if [ -n "$out_given" ] || [ -z "${DISPLAY:-}" ]; then
   mkdir -p "$out/frames"; out=$(cd "$out" && pwd)
   rm -f "$out"/frames/frame*.bmp
-  args+=(--out "$(winpath "$out/frames")" --capture-fps 10)
+  args+=(--out "$(winpath "$out/frames")" --capture-fps "$capture_fps")
 fi
 cd "$build/player"
 exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' >&2)  # Wine's and ALSA's chatter

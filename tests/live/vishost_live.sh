@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Usage: vishost_live.sh WINE_RUN VISHOST.exe OUT_DIR   (inside pulse_session.sh)
 #
-# vishost --live under Wine, fed by parec from the monitor of the private server's null sink.
+# tools/play.sh --live: vishost --live under Wine, fed by parec from the monitor of the private
+# server's null sink.
 # The 2d Spectrum Analyser runs with a capture every half second. The intro ends within 10 s of
 # the first rendered frame (slot F), the analyser has faded in a second later: the captures at
 # F+23..F+25 are of silence. Then the demo song is played into the sink with paplay (once capture
@@ -9,17 +10,15 @@
 # Checks: the plug-in's title and time queries are answered live; the pictures of silence stay
 # alike while the music's differ from them and from each other. The PNGs stay in OUT_DIR.
 # WINE_RUN is the tree's Wine runner (tools/wine-run.sh).
-set -eu  # no pipefail: parec ends on a broken pipe when vishost does
+set -euo pipefail
 wine_run=$1 vishost=$2 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$out"; mkdir -p "$out/frames"
-winout="Z:$(cd "$out/frames" && pwd | tr / '\\')"
 source_name=$(pactl list sources | sed -n 's/^[[:space:]]*Description: //p' | grep -m1 '^Monitor of')
 "$wine_run" "$vishost" --write-demo "Z:$(echo "$out/demo.wav" | tr / '\\')"
 
-parec -d @DEFAULT_MONITOR@ --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null |
-  "$wine_run" "$vishost" --live --live-source "$source_name" --module 2 --seconds 26 --capture-fps 2 \
-    --out "$winout" --trace-queries >"$out/vishost.txt" 2>"$out/vishost-errors.txt" &
+"$here/../../tools/play.sh" --live --module 2 --seconds 26 --capture-fps 2 --out "$out" --trace-queries \
+  >"$out/vishost.txt" 2>"$out/vishost-errors.txt" &
 vishost_pid=$!
 player_pid=""
 trap 'if [ -n "$player_pid" ]; then kill "$player_pid" 2>/dev/null || true; fi' EXIT

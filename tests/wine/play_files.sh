@@ -22,10 +22,10 @@ ffmpeg -nostdin -v error -i "$music/demo.wav" -ss 30 -t 4 -c:a libvorbis -metada
   -metadata TITLE="Second Ogg" "$music/02 track.ogg"
 echo "not audio at all" >"$music/Broken.flac"
 
-"$play" --module 2 --trace-queries --out "$out/first" "$music/01 track.flac" "$music/Broken.flac" \
+"$play" --module 2 --trace-queries --capture-fps 2 --out "$out/first" "$music/01 track.flac" "$music/Broken.flac" \
   "$music/02 track.ogg" >"$out/first.txt" 2>&1 || { cat "$out/first.txt"; exit 1; }
 ls -l --time-style=+%s.%N "$XDG_CACHE_HOME/vexilumarine/decoded" >"$out/cache-after-first.txt"
-"$play" --module 2 --seconds 2 --out "$out/second" "$music/01 track.flac" "$music/02 track.ogg" \
+"$play" --module 2 --seconds 2 --capture-fps 2 --out "$out/second" "$music/01 track.flac" "$music/02 track.ogg" \
   >"$out/second.txt" 2>&1 || { cat "$out/second.txt"; exit 1; }
 ls -l --time-style=+%s.%N "$XDG_CACHE_HOME/vexilumarine/decoded" >"$out/cache-after-second.txt"
 python3 "$here/play_files_check.py" "$out"

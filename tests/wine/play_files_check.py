@@ -37,10 +37,10 @@ after_second = open(f"{out}/cache-after-second.txt").read().splitlines()[1:]
 if len(after_first) != 2 or after_first != after_second:
     problems.append(f"the cache changed in the second play: {after_first} -> {after_second}")
 
-# The title strip, 10 captures a second: the first track's title after the intro (14 s), the
+# The title strip, 2 captures a second: the first track's title after the intro (14 s), the
 # second track's at its start (17.5 s). Both hold lettering, and not the same lettering.
 strips = {}
-for slot, name in ((140, "First Flac"), (175, "Second Ogg")):
+for slot, name in ((28, "First Flac"), (35, "Second Ogg")):
     bmp = f"{out}/first/frames/frame{slot:05d}.bmp"
     if not os.path.exists(bmp):
         problems.append(f"no capture {slot}")
