@@ -48,7 +48,7 @@ winpath() { echo "Z:${1//\//\\}"; }
 # ---- Decoding into the cache ----
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/vexilumarine/decoded
 
-# "artist - title" from the file's tags (FLAC/Vorbis comments are per stream, others global).
+# One tag of the file, the first found (FLAC and Vorbis comments are per stream, others global).
 tag() {
   ffprobe -v error -show_entries "format_tags=$2:stream_tags=$2" -of default=noprint_wrappers=1:nokey=1 "$1" |
     sed -n '/./{p;q}'
