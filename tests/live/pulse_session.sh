@@ -10,13 +10,16 @@ set -euo pipefail
 me=$(realpath "$0")
 
 start_server() {
-  local dir=$VEXIL_PULSE_DIR
+  local dir=$VEXIL_PULSE_DIR session_pid=$VEXIL_PULSE_SESSION_PID
   rm -f "$dir/native"
   HOME=$dir XDG_RUNTIME_DIR=$dir PULSE_RUNTIME_PATH=$dir/runtime PULSE_STATE_PATH=$dir/state \
     pulseaudio -n -F "$dir/server.pa" --daemonize=no --exit-idle-time=-1 --disallow-exit \
       --use-pid-file=no --disable-shm=yes --high-priority=no --realtime=no --log-target=stderr \
-      </dev/null 2>>"$dir/server.log" &
-  echo $! >"$dir/server.pid"
+      </dev/null >/dev/null 2>>"$dir/server.log" &
+  local pid=$!
+  echo "$pid" >"$dir/server.pid"
+  # Should this script be killed outright (a test's time limit), the server goes with it.
+  (while kill -0 "$session_pid" 2>/dev/null; do sleep 1; done; kill "$pid" 2>/dev/null) </dev/null >/dev/null 2>&1 &
   for _ in $(seq 1 100); do
     if [ -S "$dir/native" ] && pactl info >/dev/null 2>&1; then return 0; fi
     kill -0 "$(cat "$dir/server.pid")" 2>/dev/null || break
@@ -42,7 +45,8 @@ esac
 
 command -v pulseaudio >/dev/null || { echo "pulse_session: pulseaudio is not installed (tools/install-deps.sh)" >&2; exit 1; }
 VEXIL_PULSE_DIR=$(mktemp -d /tmp/vexil-pulse-XXXXXX)
-export VEXIL_PULSE_DIR PULSE_SERVER="unix:$VEXIL_PULSE_DIR/native" PULSE_SESSION="$me"
+VEXIL_PULSE_SESSION_PID=$$
+export VEXIL_PULSE_DIR VEXIL_PULSE_SESSION_PID PULSE_SERVER="unix:$VEXIL_PULSE_DIR/native" PULSE_SESSION="$me"
 cleanup() { stop_server; rm -rf "$VEXIL_PULSE_DIR"; }
 trap cleanup EXIT
 cat >"$VEXIL_PULSE_DIR/server.pa" <<PA
