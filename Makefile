@@ -5,7 +5,7 @@ WIN32  := build/win32
 WIN64  := build/win64
 SANITIZE := build/sanitize
 
-.PHONY: all deps build native win32 win64 test test-native test-sanitize test-wine test-wine32 test-wine64 demo dist clean
+.PHONY: all deps build native win32 win64 test test-native test-sanitize test-wine test-wine32 test-wine64 demo play live quorbel-live dist clean
 
 all: build
 
@@ -66,6 +66,17 @@ test: build
 # in a window with a display, else headless into out/demo.mp4 and the contact sheet out/demo.png.
 demo: native win64
 	@tools/demo.sh $(WIN64) out
+
+# Your own music through the plug-in (make play FILES="a.flac b.ogg"; tools/play.sh takes names with
+# spaces), or what the desktop plays: through the plug-in (live) or quorbel (quorbel-live).
+play: native win64
+	@tools/play.sh $(FILES)
+
+live: native win64
+	@tools/play.sh --live
+
+quorbel-live: native
+	@tools/quorbel-live.sh
 
 # out/vexilumarine-plugin.zip: the i686 plug-in (the player is 32-bit) laid out as the player's folder.
 dist: native win32

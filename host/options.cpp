@@ -39,7 +39,8 @@ const char* usageText() {
   return "usage: vishost [--plugin PATH] [--list] [--config] [--module N] [--runs N] [--frames K | --seconds S] [--fps N]\n"
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
          "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
-         "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries] [FILE.wav|.mp3]...\n";
+         "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries] [FILE.wav|.mp3]...\n"
+         "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n";
 }
 
 bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
@@ -68,6 +69,8 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--widescreen") o.widescreen = true;
     else if (arg == "--benchmark") o.benchmark = true;
     else if (arg == "--mute") o.mute = true;
+    else if (arg == "--live") o.live = true;
+    else if (arg == "--live-source") { if (!value(o.liveSource)) return false; }
     else if (arg == "--player-timing") o.playerTiming = true;
     else if (arg == "--trace-queries") o.traceQueries = true;
     else if (arg == "--frame-file") { if (!value(o.frameFile)) return false; }
@@ -105,6 +108,10 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
       error = "unknown argument '" + arg + "'";
       return false;
     }
+  }
+  if (o.live && !o.files.empty()) {
+    error = "--live plays no files";
+    return false;
   }
   return true;
 }

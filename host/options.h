@@ -21,6 +21,8 @@ struct HostOptions {
   std::vector<std::string> titles;  // replace the playlist's titles in order
   std::vector<std::string> files;   // the playlist; empty: the built-in demo song
   bool mute = false;
+  bool live = false;                // spectrum and waveform from PCM on standard input, nothing played
+  std::string liveSource = "standard input";  // named in the title "Live: ..."
   bool playerTiming = false;        // sleep the module's delayMs after each frame, as the player does
   int captureFps = 15;              // --out without --capture-at: frames captured per second
   std::string frameFile;            // the viewer's frame file, rewritten every frame

@@ -5,7 +5,6 @@
 
 void takeVisAudio(const PcmAudio& audio, int64_t startFrame, int spectrumChannels, int waveformChannels,
                   VisAudio& out) {
-  std::memset(&out, 0, sizeof out);
   int16_t window[2][visEntries] = {};
   const int64_t frames = int64_t(audio.frameCount());
   for (int i = 0; i < visEntries; ++i) {
@@ -14,6 +13,12 @@ void takeVisAudio(const PcmAudio& audio, int64_t startFrame, int spectrumChannel
     for (int c = 0; c < 2; ++c)
       window[c][i] = audio.samples[size_t(frame) * size_t(audio.channels) + size_t(std::min(c, audio.channels - 1))];
   }
+  visAudioFromWindow(window, spectrumChannels, waveformChannels, out);
+}
+
+void visAudioFromWindow(const int16_t window[2][visEntries], int spectrumChannels, int waveformChannels,
+                        VisAudio& out) {
+  std::memset(&out, 0, sizeof out);
   for (int c = 0; c < std::min(spectrumChannels, 2); ++c) buildSpectrum(window[c], 1, out.spectrum[c]);
   for (int c = 0; c < std::min(waveformChannels, 2); ++c) buildWaveform(window[c], 1, out.waveform[c]);
 }

@@ -16,3 +16,7 @@ struct VisAudio {
 // counts as 2); a mono track feeds both channels; channels not asked for are zero.
 void takeVisAudio(const PcmAudio& audio, int64_t startFrame, int spectrumChannels, int waveformChannels,
                   VisAudio& out);
+
+// The same from 576 frames already split into two channels.
+void visAudioFromWindow(const int16_t window[2][visEntries], int spectrumChannels, int waveformChannels,
+                        VisAudio& out);

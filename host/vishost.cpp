@@ -2,7 +2,7 @@
 // thread plays the playlist (wave output, or a free clock when muted); one visualisation thread
 // loads the DLL, initialises the module, pumps its messages, fills the audio fields from just
 // ahead of what is audible and calls Render; the main thread owns the host window that answers
-// the plug-in's queries.
+// the plug-in's queries. With --live the audio comes from standard input instead and nothing plays.
 #include <windows.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include "audio_file.h"
 #include "demo_song.h"
 #include "frame_file.h"
+#include "live_input.h"
 #include "options.h"
 #include "player.h"
 #include "screen_capture.h"
@@ -32,6 +33,9 @@ HWND hostWindow = nullptr;
 Player player;
 // Where the visualisation thread is, for the query trace the host window prints.
 std::atomic<int> currentRun{1}, currentFrame{0};
+LiveInput live;
+
+PlaybackStatus currentStatus() { return options.live ? liveStatus(live) : playerStatus(player); }
 
 std::string defaultPluginPath() {
   char exe[MAX_PATH];
@@ -42,7 +46,7 @@ std::string defaultPluginPath() {
 
 LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_USER) {
-    const intptr_t answer = answerHostQuery(playerStatus(player), player.titles, wParam, lParam);
+    const intptr_t answer = answerHostQuery(currentStatus(), player.titles, wParam, lParam);
     if (options.traceQueries && lParam == 212) {
       std::printf("title query: entry %u -> %s\n", unsigned(wParam),
                   answer ? reinterpret_cast<const char*>(answer) : "(none)");
@@ -133,11 +137,19 @@ bool pumpMessages() {
 
 // The audio fields, taken latencyMs ahead of what is audible.
 void fillAudio(winampVisModule* module, const PlaybackStatus& status) {
+  VisAudio audio;
+  if (options.live) {  // the newest frames: what the desktop plays now
+    module->sRate = liveSampleRate;
+    module->nCh = liveChannels;
+    takeLiveAudio(live, module->spectrumNch, module->waveformNch, audio);
+    std::memcpy(module->spectrumData, audio.spectrum, sizeof audio.spectrum);
+    std::memcpy(module->waveformData, audio.waveform, sizeof audio.waveform);
+    return;
+  }
   const PcmAudio& track = player.tracks[size_t(status.index)];
   module->sRate = track.sampleRate;
   module->nCh = track.channels;
   const int64_t ahead = int64_t(std::max(module->latencyMs, 0)) * track.sampleRate / 1000;
-  VisAudio audio;
   takeVisAudio(track, status.audibleFrame + ahead, module->spectrumNch, module->waveformNch, audio);
   std::memcpy(module->spectrumData, audio.spectrum, sizeof audio.spectrum);
   std::memcpy(module->waveformData, audio.waveform, sizeof audio.waveform);
@@ -213,7 +225,8 @@ int runModule(winampVisModule* module, HMODULE dll) {
     module->Config(module);
     return 0;
   }
-  startPlayer(player);
+  if (options.live) startLiveInput(live);
+  else startPlayer(player);
   const double start = nowSeconds();
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
@@ -233,7 +246,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
       break;
     }
     followPauseHook(now);
-    const PlaybackStatus status = playerStatus(player);
+    const PlaybackStatus status = currentStatus();
     if (status.state == PlayState::stopped) {
       renderStopped(module);
       std::printf("vishost: playback stopped at frame %d\n", frame);
@@ -335,8 +348,13 @@ void traceTrack(size_t index) {
 
 // The playlist: the files that can be read (each one that cannot is reported and skipped), or
 // the demo song. --title texts replace the titles in order; with no files each one is a further
-// entry of the demo song.
+// entry of the demo song. Live, the one entry is the source, titled "Live: " and its name.
 bool buildPlaylist() {
+  if (options.live) {
+    player.titles.push_back("Live: " + options.liveSource);
+    if (!options.titles.empty()) player.titles[0] = options.titles[0];
+    return true;
+  }
   for (const std::string& file : options.files) {
     PcmAudio audio;
     std::string error;

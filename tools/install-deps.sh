@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick ffmpeg zip
   libgl-dev libglu1-mesa-dev freeglut3-dev mesa-utils libgl1-mesa-dri
   clang libclang-rt-14-dev
+  pulseaudio pulseaudio-utils libpulse-dev
   wine wine64 wine32:i386 fonts-wine libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 )
 

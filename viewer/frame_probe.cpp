@@ -64,7 +64,8 @@ void startFrameProbe() {
     if (const char* log = std::getenv("QUORBEL_STATE_LOG")) {
         stateLog = std::fopen(log, "w");
         if (stateLog != nullptr) {
-            std::fputs("frame shown fps warmingUp historyIndex onset0 level0 spin burst bars style tintR tintG tintB circles rings\n",
+            std::fputs("frame shown fps warmingUp historyIndex onset0 level0 spin burst bars style tintR tintG tintB circles rings "
+                       "ms\n",
                        stateLog);
         }
     }
@@ -75,10 +76,11 @@ void probeFrame(long frameNumber, bool shown) {
         capture(frameNumber);
     }
     if (stateLog != nullptr) {
-        std::fprintf(stateLog, "%ld %d %d %d %d %d %lld %d %d %d %d %.2f %.2f %.2f %d %d\n", frameNumber, shown ? 1 : 0,
+        std::fprintf(stateLog, "%ld %d %d %d %d %d %lld %d %d %d %d %.2f %.2f %.2f %d %d %d\n", frameNumber, shown ? 1 : 0,
                      frameRate.framesPerSecond, beat.historyWarmingUp, beat.historyIndex, beat.groupOnset[0],
                      static_cast<long long>(beat.groupLevel[0]), scene.spinMode, scene.burstMode, scene.barsMode,
-                     scene.circleStyle, scene.tintRed, scene.tintGreen, scene.tintBlue, countCircles(), countRings());
+                     scene.circleStyle, scene.tintRed, scene.tintGreen, scene.tintBlue, countCircles(), countRings(),
+                     glutGet(GLUT_ELAPSED_TIME));
         std::fflush(stateLog);
     }
 }

@@ -2,7 +2,7 @@
 // itself takes no options.
 //   QUORBEL_CAPTURE_DIR=dir        save chosen frames as dir/frame_NNNNN.ppm (glReadPixels)
 //   QUORBEL_CAPTURE_FRAMES=list    which frames: "1,1300,2000-3000:250" (default: none)
-//   QUORBEL_STATE_LOG=file         one line of scene state per displayed frame
+//   QUORBEL_STATE_LOG=file         one line of scene state per displayed frame (ms: since start)
 #pragma once
 
 #include <string>

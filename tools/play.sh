@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# Usage: tools/play.sh [OPTIONS] FILE...      your own music through the plug-in
+#        tools/play.sh --live [OPTIONS]       what the desktop plays, through the plug-in
+#
+# FILEs of any format FFmpeg reads (FLAC, Ogg Vorbis, Opus, AAC/M4A, MP3, WAV ...) are decoded
+# once into a cache of WAV files ($XDG_CACHE_HOME/vexilumarine/decoded, else
+# ~/.cache/vexilumarine/decoded), keyed by each file's path, size and modification time, titled
+# by their tags ("artist - title") or else by the file name, and played as one playlist by
+# vishost under Wine (build/win64) with the plug-in's "All effects". A file that cannot be
+# decoded is named in one line and the rest play.
+#
+# --live records the monitor of the default output (PulseAudio, or PipeWire's PulseAudio service)
+# with parec and hands it to vishost --live; nothing is played back, the desktop already does.
+#
+# With a DISPLAY it plays in a window, with sound. Without one it runs under Xvfb and writes the
+# pictures into DIR/frames, 10 a second (--out DIR, default out/play; --out also captures in a
+# window; --capture-fps N for another rate).
+#
+# OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
+#          --trace-queries (print vishost's answers to the plug-in's title queries)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$here/../build/win64
+say() { echo "play: $*" >&2; }
+
+live=0 module=0 seconds="" out="$here/../out/play" out_given="" capture_fps=10 trace=""
+files=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --live) live=1 ;;
+    --module) module=${2:?--module needs a number}; shift ;;
+    --seconds) seconds=${2:?--seconds needs a number}; shift ;;
+    --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
+    --capture-fps) capture_fps=${2:?--capture-fps needs a number}; shift ;;
+    --trace-queries) trace=--trace-queries ;;
+    --help|-h) sed -n '2,20s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --*) say "unknown option '$1' (see --help)"; exit 2 ;;
+    *) files+=("$1") ;;
+  esac
+  shift
+done
+if [ "$live" -eq 1 ] && [ ${#files[@]} -gt 0 ]; then say "--live plays no files"; exit 2; fi
+if [ "$live" -eq 0 ] && [ ${#files[@]} -eq 0 ]; then say "no files to play (see --help)"; exit 2; fi
+[ -x "$build/player/vishost.exe" ] || { say "vishost is not built: make win64"; exit 1; }
+
+winpath() { echo "Z:${1//\//\\}"; }
+
+# ---- Decoding into the cache ----
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/vexilumarine/decoded
+
+# One tag of the file, the first found (FLAC and Vorbis comments are per stream, others global).
+tag() {
+  ffprobe -v error -show_entries "format_tags=$2:stream_tags=$2" -of default=noprint_wrappers=1:nokey=1 "$1" |
+    sed -n '/./{p;q}'
+}
+
+# Prints the cached WAV of one file, decoding it first if it is not there yet.
+decoded() {
+  local source=$1 path key wav title artist
+  path=$(realpath -e -- "$source" 2>/dev/null) || { say "$source: no such file"; return 1; }
+  key=$(printf '%s\n%s\n' "$path" "$(stat -c '%s %Y' -- "$path")" | sha1sum | cut -c1-40)
+  wav=$cache/$key.wav
+  if [ -f "$wav" ]; then
+    say "$source: from the cache"
+  else
+    title=$(tag "$path" title) artist=$(tag "$path" artist)
+    [ -n "$title" ] || { title=$(basename -- "$path"); title=${title%.*}; artist=""; }
+    say "$source: decoding"
+    mkdir -p "$cache"
+    # 16-bit PCM, mono or stereo (more channels are mixed down), the tags as the WAV's INFO title
+    # and artist, which vishost shows.
+    if ! ffmpeg -nostdin -v error -y -i "$path" -vn -map_metadata -1 -metadata title="$title" \
+        ${artist:+-metadata artist="$artist"} -af 'aformat=sample_fmts=s16:channel_layouts=mono|stereo' \
+        -c:a pcm_s16le -f wav "$wav.part" 2>"$wav.err"; then
+      say "$source: cannot be decoded ($(grep -m1 . "$wav.err" || echo "ffmpeg failed"))"
+      rm -f "$wav.part" "$wav.err"
+      return 1
+    fi
+    rm -f "$wav.err"
+    mv "$wav.part" "$wav"
+  fi
+  echo "$wav"
+}
+
+# ---- vishost under Wine ----
+args=(--module "$module" --player-timing $trace)
+if [ -n "$seconds" ]; then args+=(--seconds "$seconds"); else args+=(--frames 100000000); fi
+
+if [ "$live" -eq 1 ]; then
+  command -v parec >/dev/null || { say "parec is missing (Debian package pulseaudio-utils)"; exit 1; }
+  pactl info >/dev/null 2>&1 || { say "no sound server to record (PulseAudio or PipeWire)"; exit 1; }
+  monitor=$(pactl get-default-sink 2>/dev/null).monitor
+  name=$(pactl list sources 2>/dev/null | awk -v m="$monitor" '
+    $1 == "Name:" { here = ($2 == m) } here && $1 == "Description:" { sub(/^[ \t]*Description: /, ""); print; exit }')
+  [ -n "$name" ] || name="monitor of the default output"
+  args+=(--live --live-source "$name")
+  input() { parec -d @DEFAULT_MONITOR@ --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
+else
+  playlist=0
+  for file in "${files[@]}"; do
+    if wav=$(decoded "$file"); then args+=("$(winpath "$wav")"); playlist=$((playlist + 1)); fi
+  done
+  [ "$playlist" -gt 0 ] || { say "none of the files can be played"; exit 1; }
+  input() { cat /dev/null; }
+fi
+
+# Runs vishost in the Wine environment of the tree, its input from `input`. Wine's own services
+# are started first by a run with no pipes, so that they do not keep parec's pipe open after
+# vishost has ended.
+play() {
+  "$WINELOADER" ./vishost.exe --list </dev/null >/dev/null 2>&1 || true
+  local status
+  set +e
+  input | "$WINELOADER" ./vishost.exe "$@"
+  status=${PIPESTATUS[1]}  # vishost's: parec ends on a broken pipe when vishost does
+  set -e
+  return "$status"
+}
+
+if [ -n "$out_given" ] || [ -z "${DISPLAY:-}" ]; then
+  mkdir -p "$out/frames"; out=$(cd "$out" && pwd)
+  rm -f "$out"/frames/frame*.bmp
+  args+=(--out "$(winpath "$out/frames")" --capture-fps "$capture_fps")
+fi
+cd "$build/player"
+exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' >&2)  # Wine's and ALSA's chatter
+status=0
+if [ -n "${VEXIL_WINE_SESSION:-}" ]; then  # inside a Wine session already (the tests)
+  play "${args[@]}" || status=$?
+elif [ -n "${DISPLAY:-}" ]; then          # in a window on this display
+  "$here/wine-session.sh" "$build" true  # makes the Wine prefix once
+  . "$here/wine-env.sh" "$build"
+  "$WINESERVER" -p
+  play "${args[@]}" || status=$?
+  "$WINESERVER" -k 2>/dev/null || true
+else                                     # headless: a private Xvfb
+  export -f input play
+  "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" || status=$?
+fi
+[ -z "$out_given" ] && [ -n "${DISPLAY:-}" ] || say "pictures in $out/frames"
+exit "$status"
