@@ -106,7 +106,7 @@ put("settings", "edited", b"\x01" + b"2147483647\n4294967295\n-2147483648\nabc\n
     ini(["[other]", "fade length=7", "[VEXILUMARINE]", " Effect Length = 123abc ", "graphics mode=-1",
          "show FPS=true", "vu water=FALSE", "super shells=", "title fade=99999999999"]))
 
-# The title target: a script of records (see plugin/fuzz/fuzz_title_time.cpp).
+# The title target: a script of records (see tests/plugin/fuzz/fuzz_title_time.cpp).
 def title_record(position, length, index, title):
     return struct.pack("<iiB", position, length, index) + bytes([len(title)]) + title
 

@@ -25,8 +25,15 @@ done
 
 mkdir -p "$out/obj"
 cxx=${CXX_FUZZ:-clang++}
-sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=undefined)
+# Signed overflow is recoverable only so that tools/fuzz-known-faults.supp can name the known ones;
+# every report that is not suppressed still ends the run (halt_on_error).
+sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fsanitize-recover=signed-integer-overflow)
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:suppressions=$root/tools/fuzz-known-faults.supp"
+# The settings target writes its plugin.ini for every input: keep that in memory.
+export TMPDIR=${TMPDIR_FUZZ:-/dev/shm}
 flags=(-std=c++20 -g -O1 "${sanitize[@]}")
+# Objects built with other flags are built again.
+[ "$(cat "$out/obj/flags" 2>/dev/null)" = "$cxx ${flags[*]}" ] || { rm -f "$out"/obj/*.o; echo "$cxx ${flags[*]}" >"$out/obj/flags"; }
 
 # One object per source, rebuilt when the source or a header beside it is newer.
 object() {
@@ -62,10 +69,11 @@ build() {
     mp3) link mp3 "$(object "$root/host/fuzz/fuzz_mp3.cpp" -I"$root/host")" \
                   "$(object "$root/host/mp3_stream.cpp" -I"$root/host")" ;;
     settings|titles)
-      local target_source=$root/plugin/fuzz/fuzz_$1.cpp
-      [ "$1" = titles ] && target_source=$root/plugin/fuzz/fuzz_title_time.cpp
+      local target_source=$root/tests/plugin/fuzz/fuzz_$1.cpp
+      [ "$1" = titles ] && target_source=$root/tests/plugin/fuzz/fuzz_title_time.cpp
       # shellcheck disable=SC2046
-      link "$1" "$(object "$target_source" -I"$root/plugin" -I"$root/plugin/platform")" $(plugin_objects) ;;
+      link "$1" "$(object "$target_source" -I"$root/plugin" -I"$root/plugin/platform" -I"$root/tests/plugin")" \
+        "$(object "$root/tests/plugin/plugin_state.cpp" -I"$root/plugin" -I"$root/plugin/platform")" $(plugin_objects) ;;
   esac
 }
 
