@@ -17,6 +17,7 @@
 #include "frame_file.h"
 #include "options.h"
 #include "player.h"
+#include "resource_use.h"
 #include "screen_capture.h"
 #include "steady_capture.h"
 #include "vis_api.h"
@@ -189,6 +190,40 @@ void followPauseHook(double now) {
   pausePlayer(player, now >= options.pauseAt && now < options.pauseAt + options.pauseFor);
 }
 
+// --resource-log: at every interval one line of what the process holds and of the slowest
+// Render and the longest frame (from one frame's start to the next) since the line before.
+struct ResourceLog {
+  double nextAt = 0;
+  double lastFrameStart = -1;
+  double slowestRenderMs = 0;
+  double longestFrameMs = 0;
+  int slowRenders = 0;  // over 100 ms
+};
+
+void printResourceUse(const char* when) {
+  const ResourceUse use = sampleResourceUse();
+  std::printf("resources: %s: private %zu bytes, GDI %u, USER %u%s", when, use.privateBytes, use.gdiObjects,
+              use.userObjects, use.userObjectsAreWindows ? " (windows)" : "");
+}
+
+void noteFrame(ResourceLog& log, double frameStart, double renderMs, int frame) {
+  if (options.resourceLogSeconds <= 0) return;
+  if (log.lastFrameStart >= 0) log.longestFrameMs = std::max(log.longestFrameMs, (frameStart - log.lastFrameStart) * 1000);
+  log.lastFrameStart = frameStart;
+  log.slowestRenderMs = std::max(log.slowestRenderMs, renderMs);
+  log.slowRenders += renderMs > 100;
+  if (frameStart < log.nextAt) return;
+  char when[64];
+  std::snprintf(when, sizeof when, "%.0f s, frame %d", frameStart, frame);
+  printResourceUse(when);
+  std::printf("; slowest Render %.1f ms, over 100 ms %d, longest frame %.1f ms\n", log.slowestRenderMs,
+              log.slowRenders, log.longestFrameMs);
+  std::fflush(stdout);
+  log.slowestRenderMs = log.longestFrameMs = 0;
+  log.slowRenders = 0;
+  log.nextAt += options.resourceLogSeconds;
+}
+
 // On stop the player zeroes the arrays and renders once more.
 void renderStopped(winampVisModule* module) {
   std::memset(module->spectrumData, 0, sizeof module->spectrumData);
@@ -214,6 +249,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
   SteadyCapture capture{options.outDir, options.captureFps};
   std::vector<double> renderMs;
   double benchmarkStart = 0;
+  ResourceLog resourceLog;
   for (int frame = 1;; ++frame) {
     const double now = nowSeconds() - start;
     if (options.seconds > 0 ? now >= options.seconds : frame > options.frames) break;
@@ -237,6 +273,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
     const double before = nowSeconds();
     const int result = module->Render(module);
     const double after = nowSeconds();
+    noteFrame(resourceLog, before - start, (after - before) * 1000.0, frame);
     if (options.benchmark && now > 10.5) {
       if (renderMs.empty()) benchmarkStart = before;
       renderMs.push_back((after - before) * 1000.0);
@@ -258,6 +295,10 @@ int runModule(winampVisModule* module, HMODULE dll) {
   }
   if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
   module->Quit(module);
+  if (options.resourceLogSeconds > 0) {
+    printResourceUse("after Quit");
+    std::printf("\nvishost: Quit returned\n");
+  }
   stopPlayer(player);
   return 0;
 }

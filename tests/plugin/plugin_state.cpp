@@ -19,3 +19,9 @@ void resetPluginState() {
   std::memset(visModule.spectrumData, 0, sizeof visModule.spectrumData);
   std::memset(visModule.waveformData, 0, sizeof visModule.waveformData);
 }
+
+void addPluginBitmaps() {
+  standin::addBitmapFile("plugins/zev.bmp", {256, 256, 24, {}});
+  standin::addBitmapFile("plugins/trees.bmp", {256, 256, 8, std::vector<RGBQUAD>(256)});
+  standin::addBitmapFile("plugins/generated.bmp", {256, 256, 24, {}});
+}

@@ -12,3 +12,5 @@
 
 // Puts every piece of process-wide plug-in state back to its value at load.
 void resetPluginState();
+// The plug-in's three bitmaps, as files the stand-in's LoadImageA finds.
+void addPluginBitmaps();

@@ -55,9 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   resetPluginState();
   standin::setTracing(false);
   standin::setModulePath("Z:\\nowhere\\vis_vexilumarine.dll");  // no plugin.ini: the defaults
-  standin::addBitmapFile("plugins/zev.bmp", {256, 256, 24, {}});
-  standin::addBitmapFile("plugins/trees.bmp", {256, 256, 8, std::vector<RGBQUAD>(256)});
-  standin::addBitmapFile("plugins/generated.bmp", {256, 256, 24, {}});
+  addPluginBitmaps();
   host = Host{};
   host.title = "Artist - Song";
   visModule.hwndParent = standin::createHostWindow(answer);

@@ -106,9 +106,7 @@ int main(int argc, char** argv) {
   for (char& c : windowsFolder)
     if (c == '/') c = '\\';
   standin::setModulePath(windowsFolder + "\\vis_vexilumarine.dll");
-  standin::addBitmapFile("plugins/zev.bmp", {256, 256, 24, {}});
-  standin::addBitmapFile("plugins/trees.bmp", {256, 256, 8, std::vector<RGBQUAD>(256)});
-  standin::addBitmapFile("plugins/generated.bmp", {256, 256, 24, {}});
+  addPluginBitmaps();
   standin::setTracing(false);
   // The clock wraps past 0xFFFFFFFF about halfway through.
   standin::setTime(DWORD(0) - DWORD(frames) * 17u / 2u);
