@@ -198,7 +198,16 @@ struct ResourceLog {
   double slowestRenderMs = 0;
   double longestFrameMs = 0;
   int slowRenders = 0;  // over 100 ms
+  double mostRenderCpuMs = 0;  // the visualisation thread's own processor time in one Render
 };
+
+// The calling thread's processor time (user and kernel) in milliseconds.
+double threadCpuMs() {
+  FILETIME created, ended, kernel, user;
+  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+  const auto ticks = [](const FILETIME& t) { return double(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
+  return (ticks(kernel) + ticks(user)) / 10000.0;
+}
 
 void printResourceUse(const char* when) {
   const ResourceUse use = sampleResourceUse();
@@ -206,20 +215,20 @@ void printResourceUse(const char* when) {
               use.userObjects, use.userObjectsAreWindows ? " (windows)" : "");
 }
 
-void noteFrame(ResourceLog& log, double frameStart, double renderMs, int frame) {
-  if (options.resourceLogSeconds <= 0) return;
+void noteFrame(ResourceLog& log, double frameStart, double renderMs, double renderCpuMs, int frame) {
   if (log.lastFrameStart >= 0) log.longestFrameMs = std::max(log.longestFrameMs, (frameStart - log.lastFrameStart) * 1000);
   log.lastFrameStart = frameStart;
   log.slowestRenderMs = std::max(log.slowestRenderMs, renderMs);
   log.slowRenders += renderMs > 100;
+  log.mostRenderCpuMs = std::max(log.mostRenderCpuMs, renderCpuMs);
   if (frameStart < log.nextAt) return;
   char when[64];
   std::snprintf(when, sizeof when, "%.0f s, frame %d", frameStart, frame);
   printResourceUse(when);
-  std::printf("; slowest Render %.1f ms, over 100 ms %d, longest frame %.1f ms\n", log.slowestRenderMs,
-              log.slowRenders, log.longestFrameMs);
+  std::printf("; slowest Render %.1f ms, over 100 ms %d, most Render processor time %.0f ms, longest frame %.1f ms\n",
+              log.slowestRenderMs, log.slowRenders, log.mostRenderCpuMs, log.longestFrameMs);
   std::fflush(stdout);
-  log.slowestRenderMs = log.longestFrameMs = 0;
+  log.slowestRenderMs = log.longestFrameMs = log.mostRenderCpuMs = 0;
   log.slowRenders = 0;
   log.nextAt += options.resourceLogSeconds;
 }
@@ -239,6 +248,10 @@ int runModule(winampVisModule* module, HMODULE dll) {
     return 0;
   }
   startPlayer(player);
+  if (options.resourceLogSeconds > 0) {
+    printResourceUse("before Init");
+    std::printf("\n");
+  }
   const double start = nowSeconds();
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
@@ -270,10 +283,12 @@ int runModule(winampVisModule* module, HMODULE dll) {
       continue;
     }
     fillAudio(module, status);
+    const bool logging = options.resourceLogSeconds > 0;
+    const double cpuBefore = logging ? threadCpuMs() : 0;
     const double before = nowSeconds();
     const int result = module->Render(module);
     const double after = nowSeconds();
-    noteFrame(resourceLog, before - start, (after - before) * 1000.0, frame);
+    if (logging) noteFrame(resourceLog, before - start, (after - before) * 1000.0, threadCpuMs() - cpuBefore, frame);
     if (options.benchmark && now > 10.5) {
       if (renderMs.empty()) benchmarkStart = before;
       renderMs.push_back((after - before) * 1000.0);

@@ -1,7 +1,10 @@
 #include "plugin_state.h"
 
 void resetPluginState() {
-  scheduler = SchedulerState{introIndex, 0, 0, 1, 0, 0, 1.0f, 0, 0, 0, 0};
+  scheduler = SchedulerState{};
+  scheduler.currentEffect = introIndex;
+  scheduler.introRunning = 1;
+  scheduler.fadeLevel = 1.0f;
   std::memset(effectRecords, 0, sizeof effectRecords);
   std::memset(&audioAnalysis, 0, sizeof audioAnalysis);
   std::memset(&display, 0, sizeof display);

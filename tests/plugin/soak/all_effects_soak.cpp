@@ -58,14 +58,14 @@ void fillAudio(VisModule& module, int frame, std::mt19937& rng) {
     }
 }
 
-// One of the four failures the real platform hands out now and then.
-const char* injectFailure(std::mt19937& rng) {
-  switch (rng() % 4) {
-    case 0: standin::loseSurfaces(); return "surface lost";
-    case 1: standin::failNext("GetDC"); return "GetDC refused";
-    case 2: standin::failNext("BeginScene"); return "BeginScene refused";
-    default: standin::failNext("Blt"); return "Blt failed";
-  }
+// The four failures the real platform hands out now and then.
+const char* const failureNames[4] = {"surfaces lost", "GetDC refused", "BeginScene refused", "Blt failed"};
+
+int injectFailure(std::mt19937& rng) {
+  const int kind = int(rng() % 4);
+  if (kind == 0) standin::loseSurfaces();
+  else standin::failNext(kind == 1 ? "GetDC" : kind == 2 ? "BeginScene" : "Blt");
+  return kind;
 }
 
 // The time between two frames: mostly 16 or 17 ms, now and then a pause or a jump of up to 5 s.
@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
   standin::setTimeStepPerRead(1);
   const auto started = std::chrono::steady_clock::now();
   bool shown[effectCount] = {};
-  int scheduled = 0, badFade = 0, firstBadFrame = -1, renderErrors = 0, wraps = 0;
+  int injected[4] = {}, badFade = 0, firstBadFrame = -1, renderErrors = 0, wraps = 0;
   float lowestFade = 1, highestFade = 0;
   long long nextFailure = standin::platformCalls() + 1 + rng() % (2 * meanCallsPerFailure);
   for (int frame = 0; frame < frames; ++frame) {
@@ -136,8 +136,7 @@ int main(int argc, char** argv) {
     movePlayer(gap, rng);
     fillAudio(*module, frame, rng);
     if (standin::platformCalls() >= nextFailure) {
-      injectFailure(rng);
-      ++scheduled;
+      ++injected[injectFailure(rng)];
       nextFailure = standin::platformCalls() + 1 + rng() % (2 * meanCallsPerFailure);
     }
     if (module->Render(module) != 0) ++renderErrors;
@@ -164,8 +163,9 @@ int main(int argc, char** argv) {
               frames / seconds, wraps, standin::platformCalls());
   std::printf("soak: shown %d of %d (the intro and seven effects)%s%s\n", effectsShown, effectCount,
               missing.empty() ? "" : ", missing:", missing.c_str());
-  std::printf("soak: failures injected %d, taken by a call %d; Render errors %d\n", scheduled,
-              standin::injectedFailures(), renderErrors);
+  std::printf("soak: injected: %d %s, %d %s, %d %s, %d %s (%d calls failed on request); Render errors %d\n",
+              injected[0], failureNames[0], injected[1], failureNames[1], injected[2], failureNames[2], injected[3],
+              failureNames[3], standin::injectedFailures(), renderErrors);
   std::printf("soak: fade level %.3f .. %.3f, %d frames outside 0..1 (first: %d)\n", lowestFade, highestFade, badFade,
               firstBadFrame);
   std::printf("soak: after Quit: COM objects with references %d, GDI objects %d, platform misuses %d\n", com, gdi,
