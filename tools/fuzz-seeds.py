@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the libFuzzer targets (tools/fuzz.sh): small WAV files of every
-sample format, MP3 images with ID3 tags of each version, plugin.ini files and title/time
-scripts. usage: fuzz-seeds.py OUT_DIR  (creates OUT_DIR/corpus-<target>/)"""
+"""Writes the seed corpora of the libFuzzer targets (tools/fuzz.sh): a frame file, small WAV
+files of every sample format, MP3 images with ID3 tags of each version, plugin.ini files and
+title/time scripts (the TGA seeds come from the asset generator). usage: fuzz-seeds.py OUT_DIR  (creates OUT_DIR/corpus-<target>/)"""
 import os
 import struct
 import sys
@@ -14,6 +14,11 @@ def put(target, name, data):
     os.makedirs(folder, exist_ok=True)
     with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
+
+
+# The frame file: 576 numbers, 16 a line.
+levels = [str((k * 37) % 256) for k in range(576)]
+put("frame_file", "sample.txt", ("\n".join(" ".join(levels[i:i + 16]) for i in range(0, 576, 16)) + "\n").encode())
 
 
 def chunk(cid, body):
