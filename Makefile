@@ -32,12 +32,14 @@ build: native win32 win64
 test-native: native
 	@cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
 
-# The unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer.
+# The unit tests again with AddressSanitizer and UndefinedBehaviorSanitizer, and 20 000 frames of
+# the "All effects" soak (the hour: cmake --build build/sanitize --target soak-native).
 test-sanitize: deps
 	@cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DVEXIL_SANITIZE=ON >/dev/null
-	@cmake --build $(SANITIZE) -j $(JOBS) --target plugin_tests quorbel_tests
+	@cmake --build $(SANITIZE) -j $(JOBS) --target plugin_tests quorbel_tests plugin_soak
 	@$(SANITIZE)/tests/plugin_tests --gtest_brief=1
 	@$(SANITIZE)/tests/viewer/quorbel_tests --gtest_brief=1
+	@$(SANITIZE)/tests/plugin_soak 20000
 
 # The Wine tests run inside one session per tree: a private Xvfb and a persistent wineserver.
 # The i686 tree's run only where this machine executes 32-bit programs; elsewhere its DLL is

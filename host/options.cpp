@@ -39,7 +39,8 @@ const char* usageText() {
   return "usage: vishost [--plugin PATH] [--list] [--config] [--module N] [--runs N] [--frames K | --seconds S] [--fps N]\n"
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
          "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
-         "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries] [FILE.wav|.mp3]...\n"
+         "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries]\n"
+         "               [--resource-log S] [FILE.wav|.mp3]...\n"
          "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n";
 }
 
@@ -77,6 +78,7 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--write-demo") { if (!value(o.writeDemo)) return false; }
     else if (arg == "--capture-fps") { if (!number(o.captureFps, 1, 120)) return false; }
     else if (arg == "--press-key-at") { if (!number(o.pressKeyAt, 1, 100000000)) return false; }
+    else if (arg == "--resource-log") { if (!number(o.resourceLogSeconds, 1, 3600)) return false; }
     else if (arg == "--pause") {
       if (!value(text)) return false;
       if (!toPause(text, o.pauseAt, o.pauseFor)) {

@@ -31,6 +31,7 @@ struct HostOptions {
   int pressKeyAt = 0;               // post a key press to the plug-in's window after this frame
   double pauseAt = -1, pauseFor = 0;  // seconds after the start
   bool traceQueries = false;        // print every title and length query and its answer
+  int resourceLogSeconds = 0;       // > 0: print what the process holds at this interval
 };
 
 // Parses argv; on a bad argument returns false with a one-line message in `error`.

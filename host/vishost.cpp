@@ -19,6 +19,7 @@
 #include "live_input.h"
 #include "options.h"
 #include "player.h"
+#include "resource_use.h"
 #include "screen_capture.h"
 #include "steady_capture.h"
 #include "vis_api.h"
@@ -211,6 +212,49 @@ void followPauseHook(double now) {
   pausePlayer(player, now >= options.pauseAt && now < options.pauseAt + options.pauseFor);
 }
 
+// --resource-log: at every interval one line of what the process holds and of the slowest
+// Render and the longest frame (from one frame's start to the next) since the line before.
+struct ResourceLog {
+  double nextAt = 0;
+  double lastFrameStart = -1;
+  double slowestRenderMs = 0;
+  double longestFrameMs = 0;
+  int slowRenders = 0;  // over 100 ms
+  double mostRenderCpuMs = 0;  // the visualisation thread's own processor time in one Render
+};
+
+// The calling thread's processor time (user and kernel) in milliseconds.
+double threadCpuMs() {
+  FILETIME created, ended, kernel, user;
+  if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
+  const auto ticks = [](const FILETIME& t) { return double(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
+  return (ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+void printResourceUse(const char* when) {
+  const ResourceUse use = sampleResourceUse();
+  std::printf("resources: %s: private %zu bytes, GDI %u, USER %u%s", when, use.privateBytes, use.gdiObjects,
+              use.userObjects, use.userObjectsAreWindows ? " (windows)" : "");
+}
+
+void noteFrame(ResourceLog& log, double frameStart, double renderMs, double renderCpuMs, int frame) {
+  if (log.lastFrameStart >= 0) log.longestFrameMs = std::max(log.longestFrameMs, (frameStart - log.lastFrameStart) * 1000);
+  log.lastFrameStart = frameStart;
+  log.slowestRenderMs = std::max(log.slowestRenderMs, renderMs);
+  log.slowRenders += renderMs > 100;
+  log.mostRenderCpuMs = std::max(log.mostRenderCpuMs, renderCpuMs);
+  if (frameStart < log.nextAt) return;
+  char when[64];
+  std::snprintf(when, sizeof when, "%.0f s, frame %d", frameStart, frame);
+  printResourceUse(when);
+  std::printf("; slowest Render %.1f ms, over 100 ms %d, most Render processor time %.0f ms, longest frame %.1f ms\n",
+              log.slowestRenderMs, log.slowRenders, log.mostRenderCpuMs, log.longestFrameMs);
+  std::fflush(stdout);
+  log.slowestRenderMs = log.longestFrameMs = log.mostRenderCpuMs = 0;
+  log.slowRenders = 0;
+  log.nextAt += options.resourceLogSeconds;
+}
+
 // On stop the player zeroes the arrays and renders once more.
 void renderStopped(winampVisModule* module) {
   std::memset(module->spectrumData, 0, sizeof module->spectrumData);
@@ -227,6 +271,10 @@ int runModule(winampVisModule* module, HMODULE dll) {
   }
   if (options.live) startLiveInput(live);
   else startPlayer(player);
+  if (options.resourceLogSeconds > 0) {
+    printResourceUse("before Init");
+    std::printf("\n");
+  }
   const double start = nowSeconds();
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
@@ -237,6 +285,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
   SteadyCapture capture{options.outDir, options.captureFps};
   std::vector<double> renderMs;
   double benchmarkStart = 0;
+  ResourceLog resourceLog;
   for (int frame = 1;; ++frame) {
     currentFrame = frame;
     const double now = nowSeconds() - start;
@@ -258,9 +307,12 @@ int runModule(winampVisModule* module, HMODULE dll) {
       continue;
     }
     fillAudio(module, status);
+    const bool logging = options.resourceLogSeconds > 0;
+    const double cpuBefore = logging ? threadCpuMs() : 0;
     const double before = nowSeconds();
     const int result = module->Render(module);
     const double after = nowSeconds();
+    if (logging) noteFrame(resourceLog, before - start, (after - before) * 1000.0, threadCpuMs() - cpuBefore, frame);
     if (options.benchmark && now > 10.5) {
       if (renderMs.empty()) benchmarkStart = before;
       renderMs.push_back((after - before) * 1000.0);
@@ -285,6 +337,10 @@ int runModule(winampVisModule* module, HMODULE dll) {
   // The plug-in's window posts a quit message as Quit destroys it: it ends this run, not the next.
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  if (options.resourceLogSeconds > 0) {
+    printResourceUse("after Quit");
+    std::printf("\nvishost: Quit returned\n");
   }
   stopPlayer(player);
   return 0;

@@ -70,6 +70,14 @@ int16_t toSample16(const uint8_t* p, const Format& f) {
   return int16_t(std::lround(std::clamp(double(v), -1.0, 32767.0 / 32768.0) * 32768.0));
 }
 
+// A chunk id as it may be shown in a one-line message: bytes outside printable ASCII become '?'.
+std::string printableId(const uint8_t* p) {
+  std::string id(reinterpret_cast<const char*>(p), 4);
+  for (char& c : id)
+    if (c < 0x20 || c > 0x7E) c = '?';
+  return id;
+}
+
 // INFO tags: "INAM" (title) and "IART" (artist) inside a LIST chunk.
 std::string titleFromInfo(const uint8_t* p, uint32_t size) {
   if (size < 4 || std::memcmp(p, "INFO", 4) != 0) return {};
@@ -128,7 +136,7 @@ bool parseWav(const uint8_t* data, size_t size, PcmAudio& audio, std::string& er
       return true;
     }
     if (length > available) {
-      error = "chunk '" + id + "' claims " + std::to_string(length) + " bytes, past the end of the file";
+      error = "chunk '" + printableId(chunk) + "' claims " + std::to_string(length) + " bytes, past the end of the file";
       return false;
     }
     if (id == "fmt ") haveFormat = parseFormat(chunk + 8, length, format, error);

@@ -109,6 +109,9 @@ TEST(WavReader, RejectsBadFilesWithOneLine) {
   std::vector<uint8_t> hugeHeader = good;
   hugeHeader[16] = hugeHeader[17] = hugeHeader[18] = hugeHeader[19] = 0xFF;  // fmt chunk of 4 GiB
   EXPECT_NE(failure(hugeHeader).find("past the end"), std::string::npos);
+  hugeHeader[13] = '\n';  // a chunk id with control bytes still makes one printable line
+  hugeHeader[14] = 0;
+  EXPECT_EQ(failure(hugeHeader).rfind("chunk 'f?? ' claims ", 0), 0u);
   EXPECT_NE(failure(wav(2, 1, 8000, 4, {0, 0})).find("unsupported"), std::string::npos);  // ADPCM
   EXPECT_NE(failure(wav(1, 6, 8000, 16, std::vector<uint8_t>(12))).find("channels"), std::string::npos);
   EXPECT_EQ(failure(wav(1, 1, 8000, 16, {})), "no audio in the data chunk");

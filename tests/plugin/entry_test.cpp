@@ -165,18 +165,13 @@ class LifecycleTest : public PluginTest {
  protected:
   void SetUp() override {
     PluginTest::SetUp();
-    addBitmaps();
-  }
-  void addBitmaps() {
-    standin::addBitmapFile("plugins/zev.bmp", {256, 256, 24, {}});
-    standin::addBitmapFile("plugins/trees.bmp", {256, 256, 8, std::vector<RGBQUAD>(256)});
-    standin::addBitmapFile("plugins/generated.bmp", {256, 256, 24, {}});
+    addPluginBitmaps();
   }
   void restart() {
     standin::reset();
     resetPluginState();
     standin::setModulePath(windowsFolder() + "\\vis_vexilumarine.dll");
-    addBitmaps();
+    addPluginBitmaps();
   }
   // Nothing of the run is left: no COM object, no GDI object, no window, no class.
   void expectNothingLeft(const std::string& what) {

@@ -2,39 +2,25 @@
 
 #include <fstream>
 #include <sstream>
-
-void resetPluginState() {
-  scheduler = SchedulerState{introIndex, 0, 0, 1, 0, 0, 0, 1.0f, 0, 0, 0, 0};
-  std::memset(effectRecords, 0, sizeof effectRecords);
-  std::memset(&audioAnalysis, 0, sizeof audioAnalysis);
-  std::memset(&display, 0, sizeof display);
-  std::memset(&composer, 0, sizeof composer);
-  settings = Settings{0, 1, 0, 1, 1, 0, 6000, 6000, 10000, 1000, 5, 1};
-  modeWidth = 640;
-  modeHeight = 480;
-  notWidescreen = 1;
-  pluginWindow = nullptr;
-  appActive = 0;
-  inMenuLoop = 0;
-  visModule.hwndParent = nullptr;
-  visModule.hDllInstance = reinterpret_cast<HINSTANCE>(0x400000);
-  visModule.nCh = 0;
-  std::memset(visModule.spectrumData, 0, sizeof visModule.spectrumData);
-  std::memset(visModule.waveformData, 0, sizeof visModule.waveformData);
-}
+#include <unistd.h>
 
 void PluginTest::SetUp() {
   standin::reset();
   resetPluginState();
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  folder = std::filesystem::temp_directory_path() / "vexilumarine-tests" /
+  // One folder per process: other trees on the machine run the same tests at the same time.
+  folder = std::filesystem::temp_directory_path() / ("vexilumarine-tests-" + std::to_string(getpid())) /
            (std::string(info->test_suite_name()) + "." + info->name());
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   standin::setModulePath(windowsFolder() + "\\vis_vexilumarine.dll");
 }
 
-void PluginTest::TearDown() { std::filesystem::remove_all(folder); }
+void PluginTest::TearDown() {
+  std::filesystem::remove_all(folder);
+  std::error_code ignored;
+  std::filesystem::remove(folder.parent_path(), ignored);  // only once empty
+}
 
 std::string PluginTest::windowsFolder() const {
   std::string path = "Z:" + folder.string();

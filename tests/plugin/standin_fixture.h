@@ -7,15 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "composer.h"
-#include "display.h"
-#include "entry.h"
-#include "scheduler.h"
-#include "settings/settings.h"
-#include "standin/control.h"
-
-// Puts every piece of process-wide plug-in state back to its value at load.
-void resetPluginState();
+#include "plugin_state.h"
 
 class PluginTest : public ::testing::Test {
  protected:

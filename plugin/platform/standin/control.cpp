@@ -18,6 +18,10 @@ struct State {
   bool tracing = true;
   std::vector<Failure> failures;
   DWORD now = 0;
+  DWORD stepPerRead = 0;
+  int injected = 0;
+  int misuses = 0;
+  long long calls = 0;
 };
 
 State& state() {
@@ -36,6 +40,7 @@ std::string_view nameOf(std::string_view line) {
 namespace detail {
 
 bool tracing() { return state().tracing; }
+void countCall() { ++state().calls; }
 void record(std::string line) { state().lines.push_back(std::move(line)); }
 
 bool failing(const std::string& name, HRESULT* result) {
@@ -44,16 +49,20 @@ bool failing(const std::string& name, HRESULT* result) {
     if (it->name != name) continue;
     if (it->remaining < 0) {
       if (result) *result = it->result;
+      ++state().injected;
       return true;
     }
     if (it->remaining-- == 0) {
       if (result) *result = it->result;
       failures.erase(it);
+      ++state().injected;
       return true;
     }
   }
   return false;
 }
+
+void countMisuse() { ++state().misuses; }
 
 std::string text(const char* s) { return s ? '"' + std::string(s) + '"' : "null"; }
 
@@ -106,13 +115,21 @@ void failNext(const std::string& name, int occurrence, HRESULT result) {
   state().failures.push_back({name, occurrence - 1, result});
 }
 void failAlways(const std::string& name, HRESULT result) { state().failures.push_back({name, -1, result}); }
+int injectedFailures() { return state().injected; }
+int misuses() { return state().misuses; }
+long long platformCalls() { return state().calls; }
 
 void setTime(DWORD ms) { state().now = ms; }
 void advanceTime(DWORD ms) { state().now += ms; }
+void setTimeStepPerRead(DWORD ms) { state().stepPerRead = ms; }
 
 }  // namespace standin
 
-DWORD timeGetTime() { return standin::state().now; }
+DWORD timeGetTime() {
+  const DWORD now = standin::state().now;
+  standin::state().now += standin::state().stepPerRead;
+  return now;
+}
 
 void Sleep(DWORD ms) {
   standin::detail::call("Sleep", ms);

@@ -30,10 +30,18 @@ int countOf(std::string_view name);
 // Failure injection by function or method name. The `occurrence`-th next call fails.
 void failNext(const std::string& name, int occurrence = 1, HRESULT result = E_FAIL);
 void failAlways(const std::string& name, HRESULT result = E_FAIL);
+// How many calls failed because a test asked for it, and how many calls were made at all.
+int injectedFailures();
+long long platformCalls();
+// Calls the real platform would crash on (a release too many, a draw past its arrays), counted
+// whether tracing is on or not; each is also traced as "label.OverRelease" / "label.InvalidDraw".
+int misuses();
 
 // The timeGetTime clock.
 void setTime(DWORD ms);
 void advanceTime(DWORD ms);
+// A running clock: every timeGetTime read moves it on by `ms` after answering (0 = a still clock).
+void setTimeStepPerRead(DWORD ms);
 
 // GetModuleFileNameA's answer (a Windows path). Profile and bitmap paths are mapped to native
 // paths by dropping a drive letter and turning backslashes into slashes.

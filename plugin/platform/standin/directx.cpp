@@ -87,7 +87,8 @@ struct Sim : Interface, Counted {
   }
   ULONG Release() override {
     call(label + ".Release");
-    if (refs == 0) call(label + ".OverRelease");  // a release too many: a crash on the real platform
+    // A release too many: a crash on the real platform.
+    if (refs == 0) standin::detail::misuse(label + ".OverRelease");
     if (refs > 0) --refs;
     if (refs == 0) released();
     return ULONG(refs);
@@ -328,7 +329,7 @@ struct SimDevice : Sim<IDirect3DDevice2> {
   HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, void* vertices, DWORD count,
                         DWORD flags) override {
     HRESULT hr = traced("DrawPrimitive", int(type), int(vertexType), count, flags);
-    if (!vertices && count) call(label + ".InvalidDraw", "null vertices");
+    if (!vertices && count) standin::detail::misuse(label + ".InvalidDraw", "null vertices");
     return hr;
   }
   HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, D3DVERTEXTYPE vertexType, void* vertices, DWORD vertexCount,
@@ -339,10 +340,11 @@ struct SimDevice : Sim<IDirect3DDevice2> {
     // A draw that reads past its vertices would crash a real driver: make it visible to tests.
     for (DWORD i = 0; indices && i < indexCount; ++i)
       if (indices[i] >= vertexCount) {
-        call(label + ".InvalidDraw", "index " + std::to_string(indices[i]) + " of " + std::to_string(vertexCount));
+        standin::detail::misuse(label + ".InvalidDraw",
+                                "index " + std::to_string(indices[i]) + " of " + std::to_string(vertexCount));
         break;
       }
-    if (!vertices || !indices) call(label + ".InvalidDraw", "null arrays");
+    if (!vertices || !indices) standin::detail::misuse(label + ".InvalidDraw", "null arrays");
     return hr;
   }
 };

@@ -10,6 +10,7 @@
 namespace standin::detail {
 
 bool tracing();
+void countCall();
 void record(std::string line);
 // Whether this call of `name` is to fail; `result` receives the failure code.
 bool failing(const std::string& name, HRESULT* result = nullptr);
@@ -25,6 +26,7 @@ void appendArgs(std::ostringstream& out, const T& first, const Rest&... rest) {
 // Records "name(args)" when tracing is on.
 template <typename... Args>
 void call(const std::string& name, const Args&... args) {
+  countCall();
   if (!tracing()) return;
   std::ostringstream out;
   out << name << '(';
@@ -43,6 +45,14 @@ HRESULT traced(const std::string& name, const Args&... args) {
 
 std::string text(const char* s);  // quoted, or "null"
 std::string handleName(const void* h);
+
+// A call the real platform would crash on: counted, and traced as "name(args)".
+void countMisuse();
+template <typename... Args>
+void misuse(const std::string& name, const Args&... args) {
+  countMisuse();
+  call(name, args...);
+}
 
 // Per-process registries reset by standin::reset().
 void resetUser();
