@@ -326,11 +326,52 @@ TEST_F(SceneTest, BackgroundIsBlackBeforeTheFirstSceneChange) {
     EXPECT_EQ(q.corner[2][1], 150.0f);
 }
 
-TEST_F(SceneTest, SilenceMakesTheBackgroundBlackWhateverTheTint) {
+TEST_F(SceneTest, BackgroundBrightnessFollowsLevelOverAverageDimmerWhileSpinningBlackInSilence) {
+    scene.tintRed = 0.5f;
+    scene.tintGreen = 0.25f;
+    scene.tintBlue = 0.75f;
+    setWhole(500, 400);  // 1 + (250 - 400) / 1200 + 0.0001 = 0.8751
+    beat.groupActive[0] = beat.groupOnset[0] = 1;
+    beat.lastOnsetInterval = 10;
+    Quad q = backgroundQuad();
+    EXPECT_FLOAT_EQ(q.colour[0], 0.43755f);
+    EXPECT_FLOAT_EQ(q.colour[1], 0.218775f);
+    EXPECT_FLOAT_EQ(q.colour[2], 0.656325f);
+    EXPECT_FLOAT_EQ(q.colour[3], 1.0f) << "onset: 8 x 6 / 30, kept within 0..1";
+    scene.spinMode = 1;  // base 0.7: 0.5751, and onsets leave the alpha alone
+    q = backgroundQuad();
+    EXPECT_FLOAT_EQ(q.colour[0], 0.28755f);
+    EXPECT_FLOAT_EQ(q.colour[1], 0.143775f);
+    EXPECT_FLOAT_EQ(q.colour[2], 0.431325f);
+    EXPECT_FLOAT_EQ(q.colour[3], 0.2f);
     scene.tintRed = scene.tintGreen = scene.tintBlue = 1;
     setWhole(0, 400);
-    const Quad q = backgroundQuad();
+    q = backgroundQuad();
     EXPECT_EQ(q.colour[0] + q.colour[1] + q.colour[2], 0.0f);
+}
+
+TEST_F(SceneTest, SpriteCornersAndAlphaOfEachMotionStyle) {
+    using Corners = std::vector<std::vector<float>>;
+    auto corners = [](const Quad& q) {
+        Corners c;
+        for (const auto& v : q.corner) c.push_back({v[0], v[1], v[2]});
+        return c;
+    };
+    scene.spriteGrowth = 5;
+    scene.spriteGrey = 0.0f;
+    scene.depthSwing = 1;
+    const Circle c{10, 20, 3, 0, 0, 0, 6, nullptr, nullptr};
+    Quad q = circleQuad(c, {4, 2.5});  // S 4, D 2.5, G 5
+    EXPECT_EQ(corners(q), (Corners{{3.5f, 15, 5.5f}, {21.5f, 15, 5.5f}, {21.5f, 29, 5.5f}, {3.5f, 29, 5.5f}}));
+    EXPECT_EQ(std::vector<float>(q.colour, q.colour + 4), (std::vector<float>{0, 0, 0, 1.0f}));
+    scene.depthSwing = 0;
+    q = circleQuad(c, {4, 2.5});
+    EXPECT_EQ(corners(q), (Corners{{1, 15, 0}, {19, 15, 0}, {19, 29, 0}, {1, 29, 0}}));
+    EXPECT_EQ(q.colour[3], 0.8f);
+    scene.fallingMode = 0;
+    scene.burstMode = 1;
+    q = circleQuad(c, {4, 2.5});
+    EXPECT_EQ(corners(q), (Corners{{0, 14, 5.5f}, {20, 14, 5.5f}, {20, 30, 5.5f}, {0, 30, 5.5f}}));
 }
 
 TEST_F(SceneTest, BurstSpritesFadeWithAge) {
@@ -396,15 +437,17 @@ TEST_F(SceneTest, ColoursStayWithinZeroToOneForNegativeOrZeroAverages) {
 }
 
 TEST_F(SceneTest, StartBackgroundIsTheWhiteQuadAtDepthZero) {
-    frameRate.framesPerSecond = 1;
     setWhole(50, 0);
     beat.groupOnset[0] = 1;
-    beat.lastOnsetInterval = 0;
-    const Quad q = startBackgroundQuad();
-    for (float c : q.colour) EXPECT_EQ(c, 1.0f);
+    beat.lastOnsetInterval = 5;
+    Quad q = startBackgroundQuad();
+    EXPECT_EQ(std::vector<float>(q.colour, q.colour + 4), (std::vector<float>{1, 1, 1, 0.2f})) << "alpha 6 / 30";
     EXPECT_EQ(q.corner[3][2], 0.0f);
     EXPECT_EQ(q.corner[3][0], -200.0f);
-    EXPECT_TRUE(std::isfinite(scene.backgroundDepth));
+    EXPECT_EQ(scene.backgroundDepth, 30.0f) << "50 - 50 / 5 - 10";
+    beat.lastOnsetInterval = 0;
+    startBackgroundQuad();
+    EXPECT_EQ(scene.backgroundDepth, 40.0f) << "an infinite step snaps back to the level";
 }
 
 TEST_F(SceneTest, RingsAppearAtOnsetsWithALineWidthOfAtLeastFive) {
@@ -416,6 +459,12 @@ TEST_F(SceneTest, RingsAppearAtOnsetsWithALineWidthOfAtLeastFive) {
     EXPECT_EQ(scene.rings->y, -60.0);
     EXPECT_EQ(scene.rings->age, 1);
     EXPECT_FLOAT_EQ(scene.rings->growth, 80.0f / 30);
+    scene.tintRed = 0.25f;
+    setWhole(1, 0);
+    float colour[4];
+    ringColour(colour);
+    EXPECT_EQ(colour[0], 0.25f);
+    EXPECT_FLOAT_EQ(colour[3], 15.925f / 30) << "(16 - 12 / 160) / fps";
     beat.groupOnset[0] = 0;
     scene.backgroundDepth = 10.7f;
     EXPECT_EQ(updateRings(), 23.0f);
@@ -443,7 +492,7 @@ TEST_F(SceneTest, RingsLiveAbout6Point25SecondsAtAnyFrameRate) {
         frameRate.framesPerSecond = fps;
         addRing(scene.rings, 0, 0, 0);
         int frames = 0;
-        while (scene.rings != nullptr) {
+        while (scene.rings != nullptr && frames <= 8 * fps) {
             updateRings();
             ++frames;
         }
