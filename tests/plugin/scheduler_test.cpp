@@ -245,6 +245,24 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   const D3DLIGHT light = standin::lastLight(0);
   EXPECT_FLOAT_EQ(light.dcvColor.g, 0.5f);
   EXPECT_FLOAT_EQ(light.dvAttenuation2, 0.1f);
+  // A cube of edge 0.3 about the light, half transparent in the light's colour (255, 127, 0).
+  const float corner[8][5] = {{-.15f, -.15f, -.15f, 0, 1}, {-.15f, .15f, -.15f, 0, 0}, {.15f, .15f, -.15f, 1, 0},
+                              {.15f, -.15f, -.15f, 1, 1},  {-.15f, -.15f, .15f, 0, 1}, {-.15f, .15f, .15f, 0, 0},
+                              {.15f, .15f, .15f, 1, 0},    {.15f, -.15f, .15f, 1, 1}};
+  ASSERT_EQ(standin::indexedDraws().size(), 1u);
+  const auto* cube = static_cast<const D3DLVERTEX*>(standin::indexedDraws()[0].vertices);
+  for (int i = 0; i < 8; ++i) {
+    const D3DLVERTEX& v = cube[i];
+    EXPECT_EQ(std::vector<float>({v.x, v.y, v.z, v.tu, v.tv}), std::vector<float>(corner[i], corner[i] + 5)) << i;
+    EXPECT_EQ(v.color, 0x80FF7F00u) << i;
+  }
+  const WORD faces[36] = {0, 1, 2, 2, 3, 0, 4, 6, 5, 6, 4, 7, 1, 5, 2, 2, 5, 6,
+                          0, 3, 4, 3, 7, 4, 3, 2, 6, 6, 7, 3, 0, 5, 1, 5, 0, 4};
+  EXPECT_TRUE(std::equal(faces, faces + 36, standin::indexedDraws()[0].indices));
+  scheduler.fadeLevel = 0.5f;
+  applyEffectLight(source, 0, 1);
+  EXPECT_EQ(cube[5].color, 0x807F3F00u) << "faded: 127, 63, 0";
+  EXPECT_FLOAT_EQ(standin::lastLight(0).dcvColor.r, 0.5f);
 }
 
 }  // namespace
