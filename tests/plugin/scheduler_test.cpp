@@ -1,6 +1,8 @@
 #include "standin_fixture.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -216,6 +218,67 @@ TEST_F(Scheduler, AFailingWorldTransformEndsTheStepButTheFrameIsPresented) {
   frameAfter(10);
   EXPECT_EQ(standin::countOf("SetLight"), 4);
   EXPECT_EQ(standin::countOf("Flip"), 1);
+}
+
+TEST_F(Scheduler, EachEffectIsDrawnWithItsMaterialAndTheChosenTexture) {
+  // Modules 1..7 show effects 0..6; the intro (shown first by module 0) takes the generated bitmap.
+  const int materialOf[8] = {15, 15, 14, 15, 12, 12, 14, 14};  // by effect, the intro last
+  for (int module = 0; module <= 7; ++module) {
+    standin::reset();
+    resetPluginState();
+    startRun(module);
+    if (module > 0) runUntil(10010);
+    for (int k = 0; k < 3; ++k) display.textureHandles[k] = D3DTEXTUREHANDLE(101 + k);
+    scheduler.textureChoice = std::int8_t(module % 3);
+    const int effect = module == 0 ? introIndex : module - 1;
+    ASSERT_EQ(scheduler.currentEffect, effect);
+    standin::clearTrace();
+    frameAfter(10);
+    const std::string material = std::to_string(D3DLIGHTSTATE_MATERIAL) + ",";
+    const std::string texture = std::to_string(D3DRENDERSTATE_TEXTUREHANDLE) + ",";
+    auto firstWith = [](const std::string& call, const std::string& prefix) {
+      for (const auto& args : standin::calls(call))
+        if (args.rfind(prefix, 0) == 0) return args.substr(prefix.size());
+      return std::string("none");
+    };
+    EXPECT_EQ(firstWith("SetLightState", material), std::to_string(display.materials.handles[materialOf[effect]]))
+        << "module " << module;
+    EXPECT_EQ(firstWith("SetRenderState", texture), std::to_string(module == 0 ? 103 : 101 + module % 3))
+        << "module " << module;
+  }
+}
+
+TEST_F(Scheduler, EffectViewTurnsAboutZThenYThenXAndMovesByTheOffset) {
+  startRun(0);
+  EffectRecord record{};
+  const double u = 0.3, v = -0.7, w = 1.1;
+  record.viewAngles[0] = u;
+  record.viewAngles[1] = v;
+  record.viewAngles[2] = w;
+  record.viewOffset[0] = 1;
+  record.viewOffset[1] = -2;
+  record.viewOffset[2] = 9;
+  applyEffectView(record);
+  // Row vectors: the turn about z by w, then about y by v, then about x by u.
+  using M3 = std::array<std::array<double, 3>, 3>;
+  auto times = [](const M3& a, const M3& b) {
+    M3 p{};
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        for (int k = 0; k < 3; ++k) p[i][j] += a[i][k] * b[k][j];
+    return p;
+  };
+  const M3 aboutZ = {{{std::cos(w), std::sin(w), 0}, {-std::sin(w), std::cos(w), 0}, {0, 0, 1}}};
+  const M3 aboutY = {{{std::cos(v), 0, -std::sin(v)}, {0, 1, 0}, {std::sin(v), 0, std::cos(v)}}};
+  const M3 aboutX = {{{1, 0, 0}, {0, std::cos(u), std::sin(u)}, {0, -std::sin(u), std::cos(u)}}};
+  const M3 turn = times(times(aboutZ, aboutY), aboutX);
+  const D3DMATRIX view = standin::lastTransform(D3DTRANSFORMSTATE_VIEW);
+  const float* got = &view._11;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(got[4 * i + j], turn[i][j], 1e-6) << i << "," << j;
+    EXPECT_EQ(got[4 * i + 3], 0.0f);
+  }
+  EXPECT_EQ(std::vector<float>(got + 12, got + 16), (std::vector<float>{1, -2, 9, 1}));
 }
 
 TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
