@@ -31,11 +31,9 @@ TEST_F(Intro, SquaresFadeFromOpaqueToFaintAndStartSpacedAlongDepth) {
       const D3DLVERTEX& v = introVertices[4 * k + q];
       EXPECT_EQ(v.color, (D3DCOLOR(alphas[k]) << 24) | 0xFFFFFFu);
       EXPECT_EQ(v.z, float(-0.8 * k));
-      EXPECT_EQ(std::fabs(v.x), 2.0f);
-      EXPECT_EQ(std::fabs(v.y), 2.0f);
-      // Texture u follows x and v runs against y: the bitmap stands upright.
-      EXPECT_EQ(v.tu, v.x > 0 ? 1.0f : 0.0f);
-      EXPECT_EQ(v.tv, v.y > 0 ? 0.0f : 1.0f);
+      // Round the square from its lower left corner; the bitmap stands upright.
+      const float corner[4][4] = {{-2, -2, 0, 1}, {-2, 2, 0, 0}, {2, 2, 1, 0}, {2, -2, 1, 1}};
+      EXPECT_EQ(std::vector<float>({v.x, v.y, v.tu, v.tv}), std::vector<float>(corner[q], corner[q] + 4)) << q;
     }
   }
   // Two triangles per square, only over that square's own corners.
