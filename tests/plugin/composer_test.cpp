@@ -1,5 +1,6 @@
 // The frame composer: Render's order, the Super Shells zoom, overlays, title fades, play time.
 #include <algorithm>
+#include <tuple>
 
 #include "standin_fixture.h"
 
@@ -289,6 +290,20 @@ TEST_F(ComposerTest, PersistentTitleIsShownEvenInTheHiddenStretch) {
   render();
   EXPECT_EQ(onScreen("BitBlt").size(), 1u);
   EXPECT_EQ(onScreen("BitBlt").at(0).substr(0, 11), "0,7,640,15,");
+}
+
+TEST_F(ComposerTest, RenderDrawsTheTitleFadingThenHidesIt) {
+  start(1, "title persistence=6000\ntitle fade=6000\nshow time=FALSE\n");
+  passIntro();
+  for (const auto& [position, grey, strips] : {std::tuple{7500, 165, 1u}, {9000, 110, 1u}, {90000, -1, 0u}}) {
+    hostPosition = position;
+    standin::clearTrace();
+    render();
+    EXPECT_EQ(onScreen("BitBlt").size(), strips) << position;
+    const auto colours = standin::calls("SetTextColor");
+    const std::string redrawn = standin::label(display.titleDC) + "," + std::to_string(grey * 0x010101);
+    EXPECT_EQ(std::count(colours.begin(), colours.end(), redrawn), grey < 0 ? 0 : 1) << position;
+  }
 }
 
 }  // namespace
