@@ -197,11 +197,19 @@ def targets_for(path):
 
 
 def build(targets, quiet=True):
-    result = subprocess.run(["cmake", "--build", BUILD, "-j", "2", "--target", *targets],
-                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    if not quiet and result.returncode != 0:
-        sys.stdout.write(result.stdout.decode(errors="replace")[-4000:])
-    return result.returncode == 0
+    # In a session of its own, so that an interrupted run stops the compiler before the source is
+    # put back (a compiler finishing later would leave a mutant's object newer than the source).
+    process = subprocess.Popen(["cmake", "--build", BUILD, "-j", "2", "--target", *targets],
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT, start_new_session=True)
+    try:
+        output, _ = process.communicate()
+    except BaseException:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.wait()
+        raise
+    if not quiet and process.returncode != 0:
+        sys.stdout.write(output.decode(errors="replace")[-4000:])
+    return process.returncode == 0
 
 
 def run_tests(programs, limit):
@@ -242,6 +250,8 @@ class PlantedSource:
     def __exit__(self, *exc):
         with open(self.path, "w", encoding="utf-8") as f:
             f.write(self.original)
+        # Newer than any object built from the mutant, so the next build recompiles it.
+        os.utime(self.path)
         os.remove(self.path + BACKUP_SUFFIX)
         return False
 
@@ -254,6 +264,7 @@ def restore_leftovers():
             if name.endswith(BACKUP_SUFFIX):
                 backup = os.path.join(folder, name)
                 os.replace(backup, backup[:-len(BACKUP_SUFFIX)])
+                os.utime(backup[:-len(BACKUP_SUFFIX)])
                 print(f"mutate: restored {os.path.relpath(backup[:-len(BACKUP_SUFFIX)], ROOT)} from a killed run")
 
 
