@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -83,6 +84,7 @@ TEST_F(SceneTest, FirstSceneChangeChangesStyleAndStartsASpinPeriod) {
     EXPECT_EQ(scene.spinCountdown, 4);
     EXPECT_EQ(scene.sceneHoldCountdown, 0);
     EXPECT_EQ(loads, (std::vector<Load>{{"./textures/circles_boom.tga", 1}, {"./textures/bgd_7.tga", 2}, {"./textures/bgd_1.tga", 2}}));
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{100, 100, 100, 2, 14, 8, 2, 9, 3, 14, 11}));
 }
 
 TEST_F(SceneTest, SecondSceneChangeTogglesTheMotionAndDarkensSpritesOnALightTint) {
@@ -97,6 +99,8 @@ TEST_F(SceneTest, SecondSceneChangeTogglesTheMotionAndDarkensSpritesOnALightTint
     EXPECT_EQ(scene.fallingMode, 0);
     EXPECT_EQ(scene.modeCountdown, 2);
     EXPECT_EQ(scene.styleCountdown, 4);
+    EXPECT_EQ(ScriptedRandom::bounds().back(), 11);
+    EXPECT_EQ(ScriptedRandom::bounds().end()[-2], 3) << "bursting lasts random 3";
     EXPECT_TRUE(loads.empty());
 }
 
@@ -131,6 +135,7 @@ TEST_F(SceneTest, SpinPeriodEndForcesAStyleChangeAndMayHoldTheScene) {
     EXPECT_EQ(scene.spinCountdown, 17);
     EXPECT_EQ(scene.styleCountdown, 0);
     EXPECT_EQ(scene.sceneHoldCountdown, 100 + 4 * 30) << "random (8 x fps) + 4 x fps";
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{100, 100, 100, 30, 11, 240}));
 
     ScriptedRandom::add({1, 2, 3, 0, 0, 0, 0, 9});  // the next change changes the style
     scene.depthSwingCountdown = scene.modeCountdown = 5;
@@ -179,6 +184,10 @@ TEST_F(SceneTest, WholeSpectrumOnsetAddsExactlyFiveFallingCircles) {
     EXPECT_EQ(newest.velocityY, 0.25f);
     EXPECT_EQ(newest.velocityZ, kInf) << "a zero draw gives an infinite velocity";
     EXPECT_EQ(list[4]->x, -100.0f) << "oldest last";
+    std::vector<int> bounds;
+    for (int i = 0; i < 5; ++i) bounds.insert(bounds.end(), {400, 15, 100, 10, 10, 10});
+    bounds.insert(bounds.end(), {4, 4, 4, 4});
+    EXPECT_EQ(ScriptedRandom::bounds(), bounds);
 }
 
 TEST_F(SceneTest, OnsetsInAllGroupsAddFivePlusThreeDrawnCounts) {
@@ -202,6 +211,7 @@ TEST_F(SceneTest, WithoutAWholeSpectrumOnsetGroupsAddZeroOrOneCircle) {
     ScriptedRandom::add({0, 0, 0});
     updateCircles();
     EXPECT_EQ(countCircles(), 1);
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{2, 400, 15, 100, 10, 10, 10, 2, 2, 2}));
 }
 
 TEST_F(SceneTest, BurstOnsetsInAllGroupsAddUpTo137Circles) {
@@ -220,6 +230,9 @@ TEST_F(SceneTest, BurstOnsetsInAllGroupsAddUpTo137Circles) {
     EXPECT_EQ(c.age, 1);
     EXPECT_EQ(c.z, 99);
     EXPECT_GT(c.x, 0.0f) << "sign draw 1 is +1";
+    const std::vector<int> firstCircle = {2, 2, 200, 10, 10};
+    EXPECT_TRUE(std::equal(firstCircle.begin(), firstCircle.end(), ScriptedRandom::bounds().begin()));
+    EXPECT_EQ(ScriptedRandom::bounds()[25], 30) << "count after group 0";
 }
 
 TEST_F(SceneTest, FallingCirclesLiveAbout6Point3SecondsAtAnyFrameRate) {
@@ -454,6 +467,7 @@ TEST_F(SceneTest, RingsAppearAtOnsetsWithALineWidthOfAtLeastFive) {
     beat.groupOnset[0] = 1;
     ScriptedRandom::add({250, 100});
     EXPECT_EQ(updateRings(), 5.0f);
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{400, 320}));
     ASSERT_EQ(countRings(), 1);
     EXPECT_EQ(scene.rings->x, 50.0f);
     EXPECT_EQ(scene.rings->y, -60.0);
