@@ -101,6 +101,14 @@ TEST_F(SceneTest, SecondSceneChangeTogglesTheMotionAndDarkensSpritesOnALightTint
     EXPECT_EQ(scene.styleCountdown, 4);
     EXPECT_EQ(ScriptedRandom::bounds().back(), 11);
     EXPECT_EQ(ScriptedRandom::bounds().end()[-2], 3) << "bursting lasts random 3";
+    quietCounters();
+    scene.modeCountdown = 0;
+    ScriptedRandom::add({10, 10, 10, 6, 0});
+    changeScene();
+    EXPECT_EQ(scene.fallingMode, 1) << "and back to falling";
+    EXPECT_EQ(scene.burstMode, 0);
+    EXPECT_EQ(scene.modeCountdown, 6);
+    EXPECT_EQ(ScriptedRandom::bounds().end()[-2], 7) << "falling lasts random 7";
     EXPECT_TRUE(loads.empty());
 }
 
