@@ -91,6 +91,7 @@ TEST_F(Intro, SweepRunsTheViewAcrossTheStack) {
 TEST_F(Intro, CollapseBringsEverySquareToOnePlaneAndTheViewToTheMiddle) {
   step(0.5);
   EXPECT_NEAR(depth(0), -2.0, 1e-5);  // half-way: square 0 from 0 towards -4
+  EXPECT_NEAR(depth(9), -5.6, 1e-5);  // square 9 from -7.2: 9 x 0.8 x -0.5 - 2
   EXPECT_NEAR(record.viewOffset[0], 1.5, 1e-5);
   step(0.6);
   for (int k = 0; k < introSquareCount; ++k) EXPECT_NEAR(depth(k), -4.0, 1e-5) << "square " << k;
