@@ -117,6 +117,8 @@ TEST_F(ComposerTest, BlurredTimeBlendsTheNewDigitsIntoItsTrail) {
   render();
   const std::string title = standin::label(display.titleDC), time = standin::label(display.timeDC);
   EXPECT_EQ(textsOn(display.timeDC), std::vector<std::string>{"0,0,\"01:01.001 / 03:00.000\",21"});
+  EXPECT_EQ(standin::calls("BitBlt").at(0),
+            time + ",0,0,213,15," + time + ",0,0," + std::to_string(BLACKNESS)) << "the strip is cleared first";
   EXPECT_EQ(standin::calls("AlphaBlend"),
             std::vector<std::string>{title + ",0,0,213,15," + time + ",0,0,213,15,0,0,64,0"});
   EXPECT_EQ(onScreen("BitBlt"), std::vector<std::string>{"10,458,213,15," + title + ",0,0," +

@@ -50,6 +50,8 @@ TEST_F(Scheduler, IntroProgressStartsNearOneSixthAndOverlaysWaitForItsEnd) {
   frameAt(10000);
   EXPECT_EQ(scheduler.introRunning, 0);
   EXPECT_EQ(scheduler.overlaysOn, 1);
+  EXPECT_EQ(scheduler.fadeLevel, 0.0f) << "the first effect starts black";
+  EXPECT_EQ(standin::lastLight(0).dcvColor.r + standin::lastLight(0).dcvColor.g, 0.0f);
   EXPECT_NE(scheduler.currentEffect, introIndex);
 }
 
@@ -227,7 +229,7 @@ TEST_F(Scheduler, EachEffectIsDrawnWithItsMaterialAndTheChosenTexture) {
     standin::reset();
     resetPluginState();
     startRun(module);
-    if (module > 0) runUntil(10010);
+    if (module > 0) runUntil(11200);  // faded in
     for (int k = 0; k < 3; ++k) display.textureHandles[k] = D3DTEXTUREHANDLE(101 + k);
     scheduler.textureChoice = std::int8_t(module % 3);
     const int effect = module == 0 ? introIndex : module - 1;
@@ -245,6 +247,10 @@ TEST_F(Scheduler, EachEffectIsDrawnWithItsMaterialAndTheChosenTexture) {
         << "module " << module;
     EXPECT_EQ(firstWith("SetRenderState", texture), std::to_string(module == 0 ? 103 : 101 + module % 3))
         << "module " << module;
+    const double* ambient = effectRecords[effect].ambientColour;
+    const int r = int(ambient[0] * 255), g = int(ambient[1] * 255), b = int(ambient[2] * 255);
+    EXPECT_EQ(firstWith("SetLightState", std::to_string(D3DLIGHTSTATE_AMBIENT) + ","),
+              std::to_string(r << 16 | g << 8 | b)) << "module " << module;
   }
 }
 
