@@ -183,8 +183,17 @@ TEST_F(Scheduler, TextureChoiceStaysWithinTheThreeTextures) {
   }
   srand(seed);
   EXPECT_EQ(chooseTexture(), 2);
+  // Otherwise the third of the range the draw falls in: draw x 3 / 32767, truncated.
+  srand(7);
+  std::vector<int> draws(1000);
+  for (int& d : draws) d = rand();
+  srand(7);
   std::set<int> seen;
-  for (int i = 0; i < 1000; ++i) seen.insert(chooseTexture());
+  for (int d : draws) {
+    const int choice = chooseTexture();
+    ASSERT_EQ(choice, d * 3 / 32767) << d;
+    seen.insert(choice);
+  }
   EXPECT_EQ(seen, (std::set<int>{0, 1, 2}));
 }
 

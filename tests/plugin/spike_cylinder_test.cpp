@@ -32,6 +32,11 @@ TEST_F(SpikeCylinder, MeshIsInTheTabledOrderWithClosedRingSeams) {
   EXPECT_TRUE(std::equal(firstCaps, firstCaps + 6, tubeIndices + 3456));
   EXPECT_FLOAT_EQ(tubeVertices[628].x, -16.0f);  // not centred: -16 .. 14.3158
   EXPECT_FLOAT_EQ(tubeVertices[646].x, 14.31578947368421f);
+  for (int centre : {628, 646}) {  // on the axis, facing out of the tube's ends
+    const D3DVERTEX& c = tubeVertices[centre];
+    EXPECT_EQ(std::vector<float>({c.y, c.z, c.ny, c.nz, c.tu}), std::vector<float>({0, 0, 0, 0, 1})) << centre;
+    EXPECT_FLOAT_EQ(c.nx - c.x, centre == 628 ? -1.0f : 1.0f);
+  }
   for (int ring = 0; ring < tubeRings; ++ring) {
     const D3DVERTEX& first = tubeVertices[tubeRingVertices * ring];
     const D3DVERTEX& last = tubeVertices[tubeRingVertices * ring + tubeRingVertices - 1];
