@@ -12,7 +12,7 @@ always: also on Ctrl-C, and at the next start if a run was killed. A mutant is c
 fails, crashes or hangs; one that does not compile is not counted.
 
 Mutants that no caller could ever notice are listed in tools/mutants-allowed.txt, one a line:
-    path:line: description -- reason
+    path:line:column: description -- reason
 They are reported apart and do not count as survivors.
 
 Examples:
@@ -50,13 +50,13 @@ TEST_PROGRAMS = {
 
 
 class Mutant:
-    def __init__(self, path, line, start, end, replacement, description):
-        self.path, self.line = path, line            # path relative to ROOT, 1-based line
-        self.start, self.end = start, end            # character span in the file's text
+    def __init__(self, path, line, column, start, end, replacement, description):
+        self.path, self.line, self.column = path, line, column  # path relative to ROOT; 1-based
+        self.start, self.end = start, end                        # character span in the file's text
         self.replacement, self.description = replacement, description
 
     def key(self):
-        return f"{self.path}:{self.line}: {self.description}"
+        return f"{self.path}:{self.line}:{self.column}: {self.description}"
 
 
 # ---- Finding mutants -------------------------------------------------------------------------
@@ -139,7 +139,7 @@ def mutants_of(path):
 
     def add(start, end, replacement, description):
         line = next(k for k in range(len(line_starts), 0, -1) if line_starts[k - 1] <= start)
-        found.append(Mutant(path, line, start, end, replacement, description))
+        found.append(Mutant(path, line, start - line_starts[line - 1] + 1, start, end, replacement, description))
 
     for m in NUMBER.finditer(code):
         token, suffix = m.group(1), m.group(2)
@@ -286,7 +286,7 @@ def main():
     parser.add_argument("--limit", type=int, default=0, help="mutate only this many, sampled at random")
     parser.add_argument("--seed", type=int, default=1, help="seed of the sample")
     parser.add_argument("--timeout", type=float, default=0, help="seconds a test program may run (default: 5x its clean run)")
-    parser.add_argument("--keys", help="run only the mutants named in this file (lines 'path:line: description',"
+    parser.add_argument("--keys", help="run only the mutants named in this file (lines 'path:line:column: description',"
                         " as --list and the report print them)")
     parser.add_argument("--list", action="store_true", help="list the mutants and stop")
     args = parser.parse_args()
