@@ -86,10 +86,11 @@ TEST_F(SettingsStore, APathTooLongForTheFileNameLeavesTheSettingsAlone) {
   saveSettings(visModule);
   EXPECT_EQ(settings.effectLengthMs, 777);
   EXPECT_EQ(standin::countOf("GetPrivateProfileIntA") + standin::countOf("WritePrivateProfileStringA"), 0);
-  // So the plug-in runs on its start values: title and time shown, nothing else.
-  const int flags[6] = {settings.widescreen, settings.showTitle,          settings.persistentTitle,
-                        settings.showTime,   settings.blurredTimeDisplay, settings.showFps};
-  EXPECT_EQ(std::vector<int>(flags, flags + 6), (std::vector<int>{0, 1, 0, 1, 1, 0}));
+  // So the plug-in runs on its start values: title and time shown, nothing else, in random order.
+  const int flags[7] = {settings.widescreen, settings.showTitle,          settings.persistentTitle,
+                        settings.showTime,   settings.blurredTimeDisplay, settings.showFps,
+                        settings.randomEffectOrder};
+  EXPECT_EQ(std::vector<int>(flags, flags + 7), (std::vector<int>{0, 1, 0, 1, 1, 0, 1}));
 }
 
 TEST_F(SettingsStore, AnOutOfRangeGraphicsModeKeepsTheWindowSize) {
