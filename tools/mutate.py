@@ -268,10 +268,10 @@ def restore_leftovers():
                 print(f"mutate: restored {os.path.relpath(backup[:-len(BACKUP_SUFFIX)], ROOT)} from a killed run")
 
 
-def configure():
+def configure(sanitize):
     if not os.path.exists(os.path.join(BUILD, "CMakeCache.txt")):
-        subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-DCMAKE_BUILD_TYPE=None", "-DCMAKE_CXX_FLAGS=-O1"],
-                       check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-DCMAKE_BUILD_TYPE=None", "-DCMAKE_CXX_FLAGS=-O1",
+                        f"-DVEXIL_SANITIZE={'ON' if sanitize else 'OFF'}"], check=True, stdout=subprocess.DEVNULL)
 
 
 # ---- The run -------------------------------------------------------------------------------------
@@ -288,6 +288,9 @@ def main():
     parser.add_argument("--timeout", type=float, default=0, help="seconds a test program may run (default: 5x its clean run)")
     parser.add_argument("--keys", help="run only the mutants named in this file (lines 'path:line:column: description',"
                         " as --list and the report print them)")
+    parser.add_argument("--sanitize", action="store_true",
+                        help="build the tests with AddressSanitizer and UndefinedBehaviorSanitizer (build/mutants-sanitize):"
+                        " slower, but a mutant that reads or writes out of bounds is caught")
     parser.add_argument("--list", action="store_true", help="list the mutants and stop")
     args = parser.parse_args()
 
@@ -312,7 +315,10 @@ def main():
         return 0
     allowed = allowed_list()
 
-    configure()
+    if args.sanitize:
+        global BUILD
+        BUILD = BUILD + "-sanitize"
+    configure(args.sanitize)
     programs = sorted({p for f in files for p in programs_for(f)})
     if not build(sorted({os.path.basename(p) for p in programs}), quiet=False):
         sys.exit("mutate: the unit tests do not build without mutants")
