@@ -42,11 +42,13 @@ SOURCES = [
     "viewer/beat_detector.cpp", "viewer/scene.cpp", "viewer/frame_reader.cpp", "viewer/tga.cpp",
     "host/frequency_bins.cpp", "host/wav_reader.cpp", "host/mp3_stream.cpp",
 ]
-TEST_PROGRAMS = {
+TEST_PROGRAMS = {  # the first matching prefix decides
     "plugin/": ["tests/plugin_tests"],
+    "viewer/tga.cpp": ["tests/viewer/quorbel_tests", "tests/viewer/quorbel_gl_tests"],
     "viewer/": ["tests/viewer/quorbel_tests", "tests/host/host_tests"],
     "host/": ["tests/host/host_tests"],
 }
+NEEDS_DISPLAY = {"tests/viewer/quorbel_gl_tests"}  # run on a private Xvfb when there is no display
 
 
 class Mutant:
@@ -268,6 +270,19 @@ def restore_leftovers():
                 print(f"mutate: restored {os.path.relpath(backup[:-len(BACKUP_SUFFIX)], ROOT)} from a killed run")
 
 
+def start_display():
+    """A private Xvfb for the OpenGL tests; returns the process (None when a display exists)."""
+    if os.environ.get("DISPLAY"):
+        return None
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-nolisten", "tcp", "-screen", "0", "640x480x24"],
+                              pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as display:
+        os.environ["DISPLAY"] = ":" + display.readline().strip()
+    return server
+
+
 def configure(sanitize):
     if not os.path.exists(os.path.join(BUILD, "CMakeCache.txt")):
         subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-DCMAKE_BUILD_TYPE=None", "-DCMAKE_CXX_FLAGS=-O1",
@@ -320,6 +335,16 @@ def main():
         BUILD = BUILD + "-sanitize"
     configure(args.sanitize)
     programs = sorted({p for f in files for p in programs_for(f)})
+    display = start_display() if NEEDS_DISPLAY & set(programs) else None
+    try:
+        return run_all(args, files, mutants, sampled, allowed, programs)
+    finally:
+        if display:
+            display.terminate()
+            display.wait()
+
+
+def run_all(args, files, mutants, sampled, allowed, programs):
     if not build(sorted({os.path.basename(p) for p in programs}), quiet=False):
         sys.exit("mutate: the unit tests do not build without mutants")
     limit = args.timeout
