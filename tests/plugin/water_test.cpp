@@ -54,9 +54,14 @@ TEST_F(Water, UpdateTurnsTheViewLightsThePoolAndStepsTheRipplesTwice) {
   heightField[12][12] = 1.0f;
   loudChannel0();
   for (int k = 0; k < 576; ++k) module.waveformData[1][k] = (k % 4) ? 128 : 200;
-  for (int k = 0; k < 576; ++k) module.spectrumData[0][k] = module.spectrumData[1][k] = (k < 40) ? 30 : 3;
+  for (int k = 0; k < 576; ++k) {
+    module.spectrumData[0][k] = (k < 40) ? 30 : 3;
+    module.spectrumData[1][k] = (k < 40) ? 10 : 20;
+  }
   runUpdates(waterEffect, 1);
   const AudioAnalysis& a = analysis;
+  const double(&p)[2][2] = a.bandPhase;
+  ASSERT_TRUE(p[0][0] != p[0][1] && p[0][1] != p[1][0] && p[1][0] != p[1][1] && p[0][0] != p[1][1]);
   const double w0 = a.waveActivity[0], w1 = a.waveActivity[1];
   ASSERT_GT(a.totalEnergy, 0);
   ASSERT_NE(w0, w1);
