@@ -341,6 +341,12 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   applyEffectLight(source, 0, 1);
   EXPECT_EQ(cube[5].color, 0x807F3F00u) << "faded: 127, 63, 0";
   EXPECT_FLOAT_EQ(standin::lastLight(0).dcvColor.r, 0.5f);
+  const D3DVECTOR at3 = standin::lastLight(0).dvPosition;
+  EXPECT_EQ(std::vector<float>({at3.x, at3.y, at3.z}), (std::vector<float>{1, 2, 3}));
+  standin::clearTrace();
+  standin::failNext("SetLight");
+  EXPECT_EQ(applyEffectLight(source, 0, 1), 0) << "a refused light draws no marker";
+  EXPECT_EQ(standin::countOf("DrawIndexedPrimitive"), 0);
 }
 
 }  // namespace
