@@ -315,8 +315,10 @@ def main():
         sys.exit("mutate: no listed source matches " + " ".join(args.files))
     mutants = [m for f in files for m in mutants_of(f)]
     if args.keys:
+        # A name without its column stands for every mutant of that description on the line.
         wanted = {re.sub(r"^(survived|equivalent): ", "", l.strip()).split(" -- ")[0] for l in open(args.keys)}
-        mutants = [m for m in mutants if m.key() in wanted]
+        mutants = [m for m in mutants
+                   if m.key() in wanted or f"{m.path}:{m.line}: {m.description}" in wanted]
     if args.limit and args.limit < len(mutants):
         mutants = random.Random(args.seed).sample(mutants, args.limit)
         mutants.sort(key=lambda m: (m.path, m.start))
