@@ -41,9 +41,10 @@ protected:
         sceneTextureLoader = loadTgaTexture;
         resetScene();
     }
-    // Counters far from zero, so a scene change draws only the tint and the hold.
+    // Counters at 1: a scene change brings them to 0, one short of firing, so it draws only the
+    // tint and the hold.
     static void quietCounters() {
-        scene.styleCountdown = scene.depthSwingCountdown = scene.modeCountdown = scene.spinCountdown = 5;
+        scene.styleCountdown = scene.depthSwingCountdown = scene.modeCountdown = scene.spinCountdown = 1;
     }
     static void setWhole(int64_t level, int64_t average) {
         beat.groupLevel[0] = level;
@@ -179,7 +180,7 @@ TEST_F(SceneTest, DirectorChangesTenSecondsAfterTheHoldWithoutOnsets) {
 
 TEST_F(SceneTest, WholeSpectrumOnsetAddsExactlyFiveFallingCircles) {
     beat.groupOnset[0] = 1;
-    for (int i = 0; i < 5; ++i) ScriptedRandom::add({100 + i, 7, 20, 2, 4, 0});
+    for (int i = 0; i < 5; ++i) ScriptedRandom::add({100 + i, 7, 20, 0, 4, 5});
     ScriptedRandom::add({0, 0, 0, 0});  // count after each of the four groups
     updateCircles();
     const std::vector<Circle*> list = circleList();
@@ -188,9 +189,9 @@ TEST_F(SceneTest, WholeSpectrumOnsetAddsExactlyFiveFallingCircles) {
     EXPECT_EQ(newest.x, -96.0f);
     EXPECT_DOUBLE_EQ(newest.y, 207 - 80.0 / 30) << "new circles move in their first frame";
     EXPECT_EQ(newest.z, 30);
-    EXPECT_EQ(newest.velocityX, 0.5f);
+    EXPECT_EQ(newest.velocityX, kInf) << "a zero draw gives an infinite velocity";
     EXPECT_EQ(newest.velocityY, 0.25f);
-    EXPECT_EQ(newest.velocityZ, kInf) << "a zero draw gives an infinite velocity";
+    EXPECT_EQ(newest.velocityZ, 0.2f);
     EXPECT_EQ(list[4]->x, -100.0f) << "oldest last";
     std::vector<int> bounds;
     for (int i = 0; i < 5; ++i) bounds.insert(bounds.end(), {400, 15, 100, 10, 10, 10});
@@ -285,7 +286,7 @@ TEST_F(SceneTest, BurstCirclesLeavingTheBoxOrWithNonFiniteMotionAreRemoved) {
     addCircle(scene.circles, 0, 0, 0, 0.5f, 0.5f, kInf);
     addCircle(scene.circles, 0, 0, 0, 0.5f, 0.5f, -kInf);
     addCircle(scene.circles, 0, 0, 0, nan, 0.5f, 0);
-    addCircle(scene.circles, 299, 0, 0, 0.5f, 0.5f, 0);
+    addCircle(scene.circles, 295, 0, 0, 0.5f, 0.5f, 0);  // to x = 300.07: just out
     addCircle(scene.circles, 0, -299, 0, 0.5f, -0.5f, 0);
     addCircle(scene.circles, 0, 0, 295, 0.5f, 0.5f, 2);
     addCircle(scene.circles, 1, 2, 3, 0.5f, 0.5f, 0.05f);
@@ -301,6 +302,12 @@ TEST_F(SceneTest, FallingCirclesWithUndefinedHeightAreRemoved) {
     updateCircles();
     ASSERT_EQ(countCircles(), 1) << "infinite velocities do nothing while falling";
     EXPECT_EQ(scene.circles->velocityX, kInf);
+    frameRate.framesPerSecond = 16;  // a step of 5: from -295 to exactly -300, which stays
+    scene.circles->y = -295;
+    updateCircles();
+    ASSERT_EQ(countCircles(), 1);
+    updateCircles();
+    EXPECT_EQ(countCircles(), 0);
 }
 
 TEST_F(SceneTest, ListsUnlinkHeadMiddleAndTail) {
@@ -343,8 +350,10 @@ TEST_F(SceneTest, BackgroundIsBlackBeforeTheFirstSceneChange) {
     EXPECT_EQ(q.colour[1], 0.0f);
     EXPECT_EQ(q.colour[2], 0.0f);
     EXPECT_FLOAT_EQ(q.colour[3], 0.2f) << "6 / fps";
-    EXPECT_EQ(q.corner[0][0], -200.0f);
-    EXPECT_EQ(q.corner[2][1], 150.0f);
+    const float z = q.corner[0][2];
+    const float corners[4][3] = {{-200, -150, z}, {200, -150, z}, {200, 150, z}, {-200, 150, z}};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(std::vector<float>(q.corner[i], q.corner[i] + 3), std::vector<float>(corners[i], corners[i] + 3)) << i;
 }
 
 TEST_F(SceneTest, BackgroundBrightnessFollowsLevelOverAverageDimmerWhileSpinningBlackInSilence) {
