@@ -142,6 +142,9 @@ TEST(Mp3Stream, BadImagesGiveOneLineErrors) {
   EXPECT_NE(scanError(mpeg1Stereo128k + garbage).find("no MPEG layer III"), std::string::npos);
   EXPECT_FALSE(looksLikeMp3((mpeg1Stereo128k + garbage).data(), garbage.size() + 4));
   EXPECT_NE(scanError(id3v2(3, {}, 50)).find("no MPEG layer III"), std::string::npos);
+  // Audio is looked for in the first 64 KiB after the tag only.
+  EXPECT_NE(scanError(Bytes(70000, 0) + frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k)).find("no MPEG layer III"),
+            std::string::npos);
 
   Bytes cut = frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k);
   cut.resize(cut.size() - 100);
@@ -172,6 +175,10 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
   EXPECT_EQ(titleOf(id3v2(2, v22) + audio), "Short");
   const Bytes pair = {0xFF, 0xFE, 'A', 0, 0x3D, 0xD8, 0x00, 0xDE, 'B', 0};  // U+1F600 between A and B
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, pair)) + audio), "A?B") << "one mark for the pair";
+  const Bytes pairBigEndian = {0, 'A', 0xD8, 0x3D, 0xDE, 0x00, 0, 'B'};
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 2, pairBigEndian)) + audio), "A?B");
+  // A lead byte where a continuation byte belongs ends the sequence there.
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xC3\xA9"))) + audio), "?\xE9");
   // Version 2.4 frame flags: a data length indicator before the text; a compressed frame is skipped.
   const Bytes indicated = text("TIT2") + syncsafe(7) + Bytes{0, 0x01} + syncsafe(3) + Bytes{0} + text("Hi");
   EXPECT_EQ(titleOf(id3v2(4, indicated) + audio), "Hi");

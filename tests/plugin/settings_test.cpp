@@ -81,6 +81,7 @@ TEST_F(SettingsStore, APathTooLongForTheFileNameLeavesTheSettingsAlone) {
   standin::setModulePath("C:\\" + std::string(250, 'x') + "\\vis_vexilumarine.dll");
   char path[settingsPathSize];
   EXPECT_EQ(settingsFilePath(visModule, path), 0);
+  EXPECT_STREQ(path, "");
   settings.effectLengthMs = 777;
   loadSettings(visModule);
   saveSettings(visModule);
