@@ -287,7 +287,7 @@ TEST_F(SceneTest, BurstCirclesLeavingTheBoxOrWithNonFiniteMotionAreRemoved) {
     addCircle(scene.circles, 0, 0, 0, 0.5f, 0.5f, -kInf);
     addCircle(scene.circles, 0, 0, 0, nan, 0.5f, 0);
     addCircle(scene.circles, 295, 0, 0, 0.5f, 0.5f, 0);  // to x = 300.07: just out
-    addCircle(scene.circles, 0, -299, 0, 0.5f, -0.5f, 0);
+    addCircle(scene.circles, 0, -295.5, 0, 0.5f, -0.5f, 0);  // to y = -300.33: just out
     addCircle(scene.circles, 0, 0, 295, 0.5f, 0.5f, 2);
     addCircle(scene.circles, 1, 2, 3, 0.5f, 0.5f, 0.05f);
     updateCircles();
