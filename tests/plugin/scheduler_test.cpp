@@ -317,9 +317,8 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   EXPECT_EQ(applyEffectLight(source, 0, 1), 1);
   EXPECT_EQ(standin::calls("DrawIndexedPrimitive"), (std::vector<std::string>{"4,2,8,36,1"}));
   EXPECT_EQ(standin::countOf("InvalidDraw"), 0);
-  const D3DMATRIX at = standin::lastTransform(D3DTRANSFORMSTATE_WORLD);
-  EXPECT_EQ(at._41, 1.0f);
-  EXPECT_EQ(at._43, 3.0f);
+  const D3DMATRIX at = standin::lastTransform(D3DTRANSFORMSTATE_WORLD);  // moved to the light, not turned
+  EXPECT_EQ(std::vector<float>(&at._11, &at._11 + 16), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1}));
   const D3DLIGHT light = standin::lastLight(0);
   EXPECT_FLOAT_EQ(light.dcvColor.g, 0.5f);
   EXPECT_FLOAT_EQ(light.dvAttenuation2, 0.1f);

@@ -13,8 +13,8 @@ class Water : public EffectTest {
     EffectTest::SetUp();
     std::memset(heightSpeed, 0, sizeof heightSpeed);
     cameraSwing = 0;
-    waterEffect.init(record);
-    waterEffect.start(record, device);
+    ASSERT_EQ(waterEffect.init(record), 1);
+    ASSERT_EQ(waterEffect.start(record, device), 1);
   }
   void loudChannel0() {
     for (int k = 0; k < 576; ++k) module.waveformData[0][k] = (k % 2) ? 255 : 0;
