@@ -175,10 +175,14 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
   EXPECT_EQ(titleOf(id3v2(2, v22) + audio), "Short");
   const Bytes pair = {0xFF, 0xFE, 'A', 0, 0x3D, 0xD8, 0x00, 0xDE, 'B', 0};  // U+1F600 between A and B
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, pair)) + audio), "A?B") << "one mark for the pair";
+  // U+10FFFF (the last pair) and U+E000 (just past the low halves) are one mark each.
+  const Bytes edges = {0xFF, 0xFE, 0xFF, 0xDB, 0xFF, 0xDF, 0x00, 0xE0, 'C', 0};
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, edges)) + audio), "??C");
   const Bytes pairBigEndian = {0, 'A', 0xD8, 0x3D, 0xDE, 0x00, 0, 'B'};
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 2, pairBigEndian)) + audio), "A?B");
   // A lead byte where a continuation byte belongs ends the sequence there.
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xC3\xA9"))) + audio), "?\xE9");
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xF0\x9F\x98\x80!"))) + audio), "?!") << "four bytes, one mark";
   // Version 2.4 frame flags: a data length indicator before the text; a compressed frame is skipped.
   const Bytes indicated = text("TIT2") + syncsafe(7) + Bytes{0, 0x01} + syncsafe(3) + Bytes{0} + text("Hi");
   EXPECT_EQ(titleOf(id3v2(4, indicated) + audio), "Hi");

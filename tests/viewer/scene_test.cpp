@@ -491,10 +491,12 @@ TEST_F(SceneTest, RingsAppearAtOnsetsWithALineWidthOfAtLeastFive) {
     EXPECT_EQ(scene.rings->age, 1);
     EXPECT_FLOAT_EQ(scene.rings->growth, 80.0f / 30);
     scene.tintRed = 0.25f;
+    scene.tintGreen = 0.5f;
+    scene.tintBlue = 0.75f;
     setWhole(1, 0);
     float colour[4];
     ringColour(colour);
-    EXPECT_EQ(colour[0], 0.25f);
+    EXPECT_EQ(std::vector<float>(colour, colour + 3), (std::vector<float>{0.25f, 0.5f, 0.75f})) << "the tint";
     EXPECT_FLOAT_EQ(colour[3], 15.925f / 30) << "(16 - 12 / 160) / fps";
     beat.groupOnset[0] = 0;
     scene.backgroundDepth = 10.7f;
