@@ -78,6 +78,17 @@ TEST(Mp3FrameHeader, ReadsVersionRateChannelsAndFrameLength) {
   EXPECT_EQ(h.samplesPerFrame, 576);
   EXPECT_EQ(h.frameBytes, 208u);
 
+  // Every bitrate index: 144000 x kbps / rate bytes for MPEG-1, half that per kbps for MPEG-2.
+  const int mpeg1Kbps[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  const int mpeg2Kbps[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+  for (int index = 1; index < 15; ++index) {
+    const Bytes one = {0xFF, 0xFB, uint8_t(index << 4 | 0x4), 0x00}, two = {0xFF, 0xF3, uint8_t(index << 4), 0xC0};
+    ASSERT_TRUE(parseMp3FrameHeader(one.data(), h)) << index;
+    EXPECT_EQ(h.bitrateKbps, mpeg1Kbps[index]);
+    EXPECT_EQ(h.frameBytes, uint32_t(144000 * mpeg1Kbps[index] / 48000)) << index;
+    ASSERT_TRUE(parseMp3FrameHeader(two.data(), h)) << index;
+    EXPECT_EQ(h.frameBytes, uint32_t(72000 * mpeg2Kbps[index] / 22050)) << index;
+  }
   const Bytes mpeg25 = {0xFF, 0xE3, 0x18, 0x00};  // 8 kbps at 8 kHz
   ASSERT_TRUE(parseMp3FrameHeader(mpeg25.data(), h));
   EXPECT_EQ(h.mpegVersion, 25);
@@ -131,6 +142,9 @@ TEST(Mp3Stream, BadImagesGiveOneLineErrors) {
   EXPECT_NE(scanError(mpeg1Stereo128k + garbage).find("no MPEG layer III"), std::string::npos);
   EXPECT_FALSE(looksLikeMp3((mpeg1Stereo128k + garbage).data(), garbage.size() + 4));
   EXPECT_NE(scanError(id3v2(3, {}, 50)).find("no MPEG layer III"), std::string::npos);
+  // Audio is looked for in the first 64 KiB after the tag only.
+  EXPECT_NE(scanError(Bytes(70000, 0) + frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k)).find("no MPEG layer III"),
+            std::string::npos);
 
   Bytes cut = frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k);
   cut.resize(cut.size() - 100);
@@ -159,6 +173,24 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
             "B - " + longTitle);
   const Bytes v22 = text("TT2") + Bytes{0, 0, 6, 0} + text("Short");
   EXPECT_EQ(titleOf(id3v2(2, v22) + audio), "Short");
+  const Bytes pair = {0xFF, 0xFE, 'A', 0, 0x3D, 0xD8, 0x00, 0xDE, 'B', 0};  // U+1F600 between A and B
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, pair)) + audio), "A?B") << "one mark for the pair";
+  // U+10FFFF (the last pair) and U+E000 (just past the low halves) are one mark each.
+  const Bytes edges = {0xFF, 0xFE, 0xFF, 0xDB, 0xFF, 0xDF, 0x00, 0xE0, 'C', 0};
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, edges)) + audio), "??C");
+  const Bytes pairBigEndian = {0, 'A', 0xD8, 0x3D, 0xDE, 0x00, 0, 'B'};
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 2, pairBigEndian)) + audio), "A?B");
+  // A lead byte where a continuation byte belongs ends the sequence there.
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xC3\xA9"))) + audio), "?\xE9");
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xF0\x9F\x98\x80!"))) + audio), "?!") << "four bytes, one mark";
+  // Version 2.4 frame flags: a data length indicator before the text; a compressed frame is skipped.
+  const Bytes indicated = text("TIT2") + syncsafe(7) + Bytes{0, 0x01} + syncsafe(3) + Bytes{0} + text("Hi");
+  EXPECT_EQ(titleOf(id3v2(4, indicated) + audio), "Hi");
+  const Bytes tooShortToIndicate = text("TIT2") + syncsafe(3) + Bytes{0, 0x01, 0} + text("Ok");
+  EXPECT_EQ(titleOf(id3v2(4, tooShortToIndicate) + audio), "Ok");
+  Bytes packed = textFrame(4, "TIT2", 0, text("Zip"));
+  packed[9] = 0x08;
+  EXPECT_EQ(titleOf(id3v2(4, packed) + audio), "");
 }
 
 TEST(Mp3Title, FallsBackToId3v1AndSurvivesDamagedTags) {

@@ -116,6 +116,7 @@ TEST(WavReader, RejectsBadFilesWithOneLine) {
   EXPECT_NE(failure(wav(1, 6, 8000, 16, std::vector<uint8_t>(12))).find("channels"), std::string::npos);
   EXPECT_EQ(failure(wav(1, 1, 8000, 16, {})), "no audio in the data chunk");
   EXPECT_EQ(failure(std::vector<uint8_t>(good.begin(), good.begin() + 36)), "no data chunk");
+  EXPECT_EQ(failure(std::vector<uint8_t>(good.begin(), good.begin() + 12)), "no format chunk") << "a bare header";
 }
 
 TEST(WavReader, NamesTheFileThatCannotBeRead) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <cstring>
 
 #include "effect_device.h"
@@ -196,6 +197,22 @@ TEST_F(SpectrumAnalyser, LightsCircleOppositeCornersInTheOtherChannelsColours) {
   EXPECT_EQ(record.lights[3].colour[2], 0.5);
   for (const LightSpec& light : record.lights) EXPECT_EQ(light.attenuation, 0.2);
   EXPECT_EQ(record.showLightMarkers, 1);
+
+  // Both channels sounding in both bands: each light turns with its own phase and rate.
+  std::memset(module.spectrumData[1], 90, 576);
+  std::memset(module.spectrumData[0] + 1, 40, 575);
+  module.spectrumData[1][30] = module.spectrumData[1][32] = 20;  // band 1 reads bins 30 and 32
+  frame();
+  const double(&p)[2][2] = analysis.bandPhase;
+  ASSERT_EQ((std::set<double>{p[0][0], p[0][1], p[1][0], p[1][1]}).size(), 4u) << "four different phases";
+  const double expected[4][2] = {{2.5 * std::cos(0.6 * p[0][0]) - 4, 2.5 * std::sin(0.6 * p[0][0]) - 4},
+                                 {4 - 2.5 * std::cos(0.6 * p[0][1]), 4 - 2.5 * std::sin(0.6 * p[0][1])},
+                                 {3 * std::cos(2.3 * p[1][0]) - 4, 3 * std::sin(2.3 * p[1][0]) - 4},
+                                 {4 - 3 * std::cos(2.3 * p[1][1]), 4 - 3 * std::sin(2.3 * p[1][1])}};
+  for (int n = 0; n < 4; ++n) {
+    EXPECT_NEAR(record.lights[n].position[0], expected[n][0], 1e-12) << n;
+    EXPECT_NEAR(record.lights[n].position[2], expected[n][1], 1e-12) << n;
+  }
 }
 
 TEST_F(SpectrumAnalyser, StartRestoresOnlyTheLightsHeightAndFalloff) {

@@ -2,6 +2,8 @@
 #include "render/bitmap_texture.h"
 #include "standin_fixture.h"
 
+#include <sstream>
+
 namespace {
 
 class BitmapTextureTest : public PluginTest {
@@ -133,6 +135,16 @@ TEST_F(BitmapTextureTest, HardwareDeviceCopiesThroughASystemMemorySurface) {
   EXPECT_EQ(surfaces[0], size + flags + "," +
                              std::to_string(DDSCAPS_TEXTURE | DDSCAPS_VIDEOMEMORY | DDSCAPS_ALLOCONLOAD) + ",128,64,0");
   EXPECT_EQ(surfaces[1], size + flags + "," + std::to_string(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY) + ",128,64,0");
+  // The whole bitmap, corner to corner: destination DC, 0, 0, 128, 64, source DC, 0, 0, SRCCOPY.
+  const auto copies = standin::calls("BitBlt");
+  ASSERT_EQ(copies.size(), 1u);
+  std::vector<std::string> fields;
+  std::stringstream split(copies[0]);
+  for (std::string f; std::getline(split, f, ',');) fields.push_back(f);
+  ASSERT_EQ(fields.size(), 9u);
+  EXPECT_EQ(std::vector<std::string>(fields.begin() + 1, fields.begin() + 5), (std::vector<std::string>{"0", "0", "128", "64"}));
+  EXPECT_EQ(std::vector<std::string>(fields.begin() + 6, fields.end()),
+            (std::vector<std::string>{"0", "0", std::to_string(SRCCOPY)}));
   EXPECT_NE(texture.sourceSurface, texture.textureSurface);
   EXPECT_NE(texture.handle, 0u);
   EXPECT_EQ(standin::countOf("Load"), 1);

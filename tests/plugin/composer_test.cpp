@@ -1,5 +1,6 @@
 // The frame composer: Render's order, the Super Shells zoom, overlays, title fades, play time.
 #include <algorithm>
+#include <tuple>
 
 #include "standin_fixture.h"
 
@@ -116,6 +117,8 @@ TEST_F(ComposerTest, BlurredTimeBlendsTheNewDigitsIntoItsTrail) {
   render();
   const std::string title = standin::label(display.titleDC), time = standin::label(display.timeDC);
   EXPECT_EQ(textsOn(display.timeDC), std::vector<std::string>{"0,0,\"01:01.001 / 03:00.000\",21"});
+  EXPECT_EQ(standin::calls("BitBlt").at(0),
+            time + ",0,0,213,15," + time + ",0,0," + std::to_string(BLACKNESS)) << "the strip is cleared first";
   EXPECT_EQ(standin::calls("AlphaBlend"),
             std::vector<std::string>{title + ",0,0,213,15," + time + ",0,0,213,15,0,0,64,0"});
   EXPECT_EQ(onScreen("BitBlt"), std::vector<std::string>{"10,458,213,15," + title + ",0,0," +
@@ -202,8 +205,9 @@ TEST_F(ComposerTest, TitleIsDrawnAsDataAndCutTo127Characters) {
   hostTitle = title.c_str();
   start(1);
   render();
-  for (const auto& text : textsOn(display.titleDC))
-    EXPECT_EQ(text, "10,0,\"" + title.substr(0, 127) + "\",127");
+  const auto texts = textsOn(display.titleDC);
+  ASSERT_GE(texts.size(), 2u) << "erased and drawn on the first frame";
+  for (const auto& text : texts) EXPECT_EQ(text, "10,0,\"" + title.substr(0, 127) + "\",127");
   EXPECT_EQ(std::string(composer.currentTitle), title.substr(0, 127));
 }
 
@@ -311,6 +315,20 @@ TEST_F(ComposerTest, PersistentTitleIsShownEvenInTheHiddenStretch) {
   render();
   EXPECT_EQ(onScreen("BitBlt").size(), 1u);
   EXPECT_EQ(onScreen("BitBlt").at(0).substr(0, 11), "0,7,640,15,");
+}
+
+TEST_F(ComposerTest, RenderDrawsTheTitleFadingThenHidesIt) {
+  start(1, "title persistence=6000\ntitle fade=6000\nshow time=FALSE\n");
+  passIntro();
+  for (const auto& [position, grey, strips] : {std::tuple{7500, 165, 1u}, {9000, 110, 1u}, {90000, -1, 0u}}) {
+    hostPosition = position;
+    standin::clearTrace();
+    render();
+    EXPECT_EQ(onScreen("BitBlt").size(), strips) << position;
+    const auto colours = standin::calls("SetTextColor");
+    const std::string redrawn = standin::label(display.titleDC) + "," + std::to_string(grey * 0x010101);
+    EXPECT_EQ(std::count(colours.begin(), colours.end(), redrawn), grey < 0 ? 0 : 1) << position;
+  }
 }
 
 }  // namespace

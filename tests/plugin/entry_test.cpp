@@ -12,11 +12,12 @@ class Entry : public PluginTest {
     getModule(which);
     return initModule(&visModule);
   }
-  // Position of the first trace line that starts with `prefix`, or -1.
+  // Position of the first trace line that starts with `prefix`; a missing call fails the test.
   static int positionOf(const std::string& prefix) {
     const auto& trace = standin::trace();
     for (size_t i = 0; i < trace.size(); ++i)
       if (trace[i].rfind(prefix, 0) == 0) return int(i);
+    ADD_FAILURE() << "no call starts with " << prefix;
     return -1;
   }
 };

@@ -1,5 +1,6 @@
 #include "effects/freaky_movey_thingy.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "standin_fixture.h"
@@ -30,8 +31,19 @@ TEST_F(FreakyMoveyThingyTest, ABandZeroBurstPassesDownTheYawChainOnly) {
   for (double c : effectRecords[freakyIndex].ambientColour) EXPECT_DOUBLE_EQ(c, 0.2);
   EXPECT_EQ(freakyMoveyThingy.yawAngle[0], 0.0);
 
-  play(255, 3);
-  EXPECT_NE(freakyMoveyThingy.yawAngle[0], 0.0);
+  play(255, 1);
+  const double energy = audioAnalysis.bandEnergy[0][0] + audioAnalysis.bandEnergy[0][1];
+  ASSERT_GT(energy, 0);
+  EXPECT_DOUBLE_EQ(freakyMoveyThingy.yawAngle[0], energy * 0.00012 * 0.95) << "the head's gain, then its damping";
+  const AudioAnalysis& a = audioAnalysis;
+  const EffectRecord& record = effectRecords[freakyIndex];
+  const double low = std::min((a.bandEnergy[0][0] + a.waveActivity[0] + a.bandEnergy[0][1] + a.totalEnergy) / 12, 1.0);
+  const double high = std::min((a.bandEnergy[1][1] + a.bandEnergy[1][0] + a.waveActivity[1] + a.totalEnergy) / 3, 1.0);
+  EXPECT_NEAR(record.ambientColour[0], high * 0.8 + 0.2, 1e-12);
+  EXPECT_NEAR(record.ambientColour[1], (low + high) * 0.4 + 0.2, 1e-12);
+  EXPECT_NEAR(record.ambientColour[2], low * 0.8 + 0.2, 1e-12);
+  for (int n = 0; n < 4; ++n) EXPECT_EQ(record.lights[n].position[1], n < 2 ? 4.0 : -4.0) << n;
+  play(255, 2);
   EXPECT_EQ(freakyMoveyThingy.yawAngle[3], 0.0);  // the middle shell's link has not moved yet
   play(255, 1);
   EXPECT_NE(freakyMoveyThingy.yawAngle[3], 0.0);

@@ -31,11 +31,9 @@ TEST_F(Intro, SquaresFadeFromOpaqueToFaintAndStartSpacedAlongDepth) {
       const D3DLVERTEX& v = introVertices[4 * k + q];
       EXPECT_EQ(v.color, (D3DCOLOR(alphas[k]) << 24) | 0xFFFFFFu);
       EXPECT_EQ(v.z, float(-0.8 * k));
-      EXPECT_EQ(std::fabs(v.x), 2.0f);
-      EXPECT_EQ(std::fabs(v.y), 2.0f);
-      // Texture u follows x and v runs against y: the bitmap stands upright.
-      EXPECT_EQ(v.tu, v.x > 0 ? 1.0f : 0.0f);
-      EXPECT_EQ(v.tv, v.y > 0 ? 0.0f : 1.0f);
+      // Round the square from its lower left corner; the bitmap stands upright.
+      const float corner[4][4] = {{-2, -2, 0, 1}, {-2, 2, 0, 0}, {2, 2, 1, 0}, {2, -2, 1, 1}};
+      EXPECT_EQ(std::vector<float>({v.x, v.y, v.tu, v.tv}), std::vector<float>(corner[q], corner[q] + 4)) << q;
     }
   }
   // Two triangles per square, only over that square's own corners.
@@ -93,6 +91,7 @@ TEST_F(Intro, SweepRunsTheViewAcrossTheStack) {
 TEST_F(Intro, CollapseBringsEverySquareToOnePlaneAndTheViewToTheMiddle) {
   step(0.5);
   EXPECT_NEAR(depth(0), -2.0, 1e-5);  // half-way: square 0 from 0 towards -4
+  EXPECT_NEAR(depth(9), -5.6, 1e-5);  // square 9 from -7.2: 9 x 0.8 x -0.5 - 2
   EXPECT_NEAR(record.viewOffset[0], 1.5, 1e-5);
   step(0.6);
   for (int k = 0; k < introSquareCount; ++k) EXPECT_NEAR(depth(k), -4.0, 1e-5) << "square " << k;

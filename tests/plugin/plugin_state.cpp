@@ -1,15 +1,19 @@
 #include "plugin_state.h"
 
+namespace {
+// The plug-in's own start values (constant-initialised, so already in place when these copies are
+// taken): every test starts from them, not from a copy written here.
+const SchedulerState startScheduler = scheduler;
+const Settings startSettings = settings;
+}  // namespace
+
 void resetPluginState() {
-  scheduler = SchedulerState{};
-  scheduler.currentEffect = introIndex;
-  scheduler.introRunning = 1;
-  scheduler.fadeLevel = 1.0f;
+  scheduler = startScheduler;
   std::memset(effectRecords, 0, sizeof effectRecords);
   std::memset(&audioAnalysis, 0, sizeof audioAnalysis);
   std::memset(&display, 0, sizeof display);
   std::memset(&composer, 0, sizeof composer);
-  settings = Settings{0, 1, 0, 1, 1, 0, 6000, 6000, 10000, 1000, 5, 1};
+  settings = startSettings;
   modeWidth = 640;
   modeHeight = 480;
   notWidescreen = 1;

@@ -1,6 +1,8 @@
 #include "standin_fixture.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -48,6 +50,8 @@ TEST_F(Scheduler, IntroProgressStartsNearOneSixthAndOverlaysWaitForItsEnd) {
   frameAt(10000);
   EXPECT_EQ(scheduler.introRunning, 0);
   EXPECT_EQ(scheduler.overlaysOn, 1);
+  EXPECT_EQ(scheduler.fadeLevel, 0.0f) << "the first effect starts black";
+  EXPECT_EQ(standin::lastLight(0).dcvColor.r + standin::lastLight(0).dcvColor.g, 0.0f);
   EXPECT_NE(scheduler.currentEffect, introIndex);
 }
 
@@ -275,8 +279,17 @@ TEST_F(Scheduler, TextureChoiceStaysWithinTheThreeTextures) {
   }
   srand(seed);
   EXPECT_EQ(chooseTexture(), 2);
+  // Otherwise the third of the range the draw falls in: draw x 3 / 32767, truncated.
+  srand(7);
+  std::vector<int> draws(1000);
+  for (int& d : draws) d = rand();
+  srand(7);
   std::set<int> seen;
-  for (int i = 0; i < 1000; ++i) seen.insert(chooseTexture());
+  for (int d : draws) {
+    const int choice = chooseTexture();
+    ASSERT_EQ(choice, d * 3 / 32767) << d;
+    seen.insert(choice);
+  }
   EXPECT_EQ(seen, (std::set<int>{0, 1, 2}));
 }
 
@@ -305,12 +318,78 @@ TEST_F(Scheduler, AFailingWorldTransformEndsTheStepButTheFrameIsPresented) {
   frameAfter(10);
   standin::clearTrace();
   standin::failNext("SetTransform", 2);  // the view is set, the world fails
-  standin::advanceTime(10);
-  EXPECT_EQ(stepScheduler(visModule), 0);
+  frameAfter(10);
   EXPECT_EQ(standin::countOf("SetLight"), 0);
+  EXPECT_EQ(standin::countOf("Flip"), 1);
+  standin::clearTrace();
   frameAfter(10);
   EXPECT_EQ(standin::countOf("SetLight"), 4);
   EXPECT_EQ(standin::countOf("Flip"), 1);
+}
+
+TEST_F(Scheduler, EachEffectIsDrawnWithItsMaterialAndTheChosenTexture) {
+  // Modules 1..7 show effects 0..6; the intro (shown first by module 0) takes the generated bitmap.
+  const int materialOf[8] = {15, 15, 14, 15, 12, 12, 14, 14};  // by effect, the intro last
+  for (int module = 0; module <= 7; ++module) {
+    standin::reset();
+    resetPluginState();
+    startRun(module);
+    if (module > 0) runUntil(11200);  // faded in
+    for (int k = 0; k < 3; ++k) display.textureHandles[k] = D3DTEXTUREHANDLE(101 + k);
+    scheduler.textureChoice = std::int8_t(module % 3);
+    const int effect = module == 0 ? introIndex : module - 1;
+    ASSERT_EQ(scheduler.currentEffect, effect);
+    standin::clearTrace();
+    frameAfter(10);
+    const std::string material = std::to_string(D3DLIGHTSTATE_MATERIAL) + ",";
+    const std::string texture = std::to_string(D3DRENDERSTATE_TEXTUREHANDLE) + ",";
+    auto firstWith = [](const std::string& call, const std::string& prefix) {
+      for (const auto& args : standin::calls(call))
+        if (args.rfind(prefix, 0) == 0) return args.substr(prefix.size());
+      return std::string("none");
+    };
+    EXPECT_EQ(firstWith("SetLightState", material), std::to_string(display.materials.handles[materialOf[effect]]))
+        << "module " << module;
+    EXPECT_EQ(firstWith("SetRenderState", texture), std::to_string(module == 0 ? 103 : 101 + module % 3))
+        << "module " << module;
+    const double* ambient = effectRecords[effect].ambientColour;
+    const int r = int(ambient[0] * 255), g = int(ambient[1] * 255), b = int(ambient[2] * 255);
+    EXPECT_EQ(firstWith("SetLightState", std::to_string(D3DLIGHTSTATE_AMBIENT) + ","),
+              std::to_string(r << 16 | g << 8 | b)) << "module " << module;
+  }
+}
+
+TEST_F(Scheduler, EffectViewTurnsAboutZThenYThenXAndMovesByTheOffset) {
+  startRun(0);
+  EffectRecord record{};
+  const double u = 0.3, v = -0.7, w = 1.1;
+  record.viewAngles[0] = u;
+  record.viewAngles[1] = v;
+  record.viewAngles[2] = w;
+  record.viewOffset[0] = 1;
+  record.viewOffset[1] = -2;
+  record.viewOffset[2] = 9;
+  applyEffectView(record);
+  // Row vectors: the turn about z by w, then about y by v, then about x by u.
+  using M3 = std::array<std::array<double, 3>, 3>;
+  auto times = [](const M3& a, const M3& b) {
+    M3 p{};
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        for (int k = 0; k < 3; ++k) p[i][j] += a[i][k] * b[k][j];
+    return p;
+  };
+  const M3 aboutZ = {{{std::cos(w), std::sin(w), 0}, {-std::sin(w), std::cos(w), 0}, {0, 0, 1}}};
+  const M3 aboutY = {{{std::cos(v), 0, -std::sin(v)}, {0, 1, 0}, {std::sin(v), 0, std::cos(v)}}};
+  const M3 aboutX = {{{1, 0, 0}, {0, std::cos(u), std::sin(u)}, {0, -std::sin(u), std::cos(u)}}};
+  const M3 turn = times(times(aboutZ, aboutY), aboutX);
+  const D3DMATRIX view = standin::lastTransform(D3DTRANSFORMSTATE_VIEW);
+  const float* got = &view._11;
+  for (int i = 0; i < 3; ++i) {
+    for (int j = 0; j < 3; ++j) EXPECT_NEAR(got[4 * i + j], turn[i][j], 1e-6) << i << "," << j;
+    EXPECT_EQ(got[4 * i + 3], 0.0f);
+  }
+  EXPECT_EQ(std::vector<float>(got + 12, got + 16), (std::vector<float>{1, -2, 9, 1}));
 }
 
 TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
@@ -334,12 +413,35 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   EXPECT_EQ(applyEffectLight(source, 0, 1), 1);
   EXPECT_EQ(standin::calls("DrawIndexedPrimitive"), (std::vector<std::string>{"4,2,8,36,1"}));
   EXPECT_EQ(standin::countOf("InvalidDraw"), 0);
-  const D3DMATRIX at = standin::lastTransform(D3DTRANSFORMSTATE_WORLD);
-  EXPECT_EQ(at._41, 1.0f);
-  EXPECT_EQ(at._43, 3.0f);
+  const D3DMATRIX at = standin::lastTransform(D3DTRANSFORMSTATE_WORLD);  // moved to the light, not turned
+  EXPECT_EQ(std::vector<float>(&at._11, &at._11 + 16), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1}));
   const D3DLIGHT light = standin::lastLight(0);
   EXPECT_FLOAT_EQ(light.dcvColor.g, 0.5f);
   EXPECT_FLOAT_EQ(light.dvAttenuation2, 0.1f);
+  // A cube of edge 0.3 about the light, half transparent in the light's colour (255, 127, 0).
+  const float corner[8][5] = {{-.15f, -.15f, -.15f, 0, 1}, {-.15f, .15f, -.15f, 0, 0}, {.15f, .15f, -.15f, 1, 0},
+                              {.15f, -.15f, -.15f, 1, 1},  {-.15f, -.15f, .15f, 0, 1}, {-.15f, .15f, .15f, 0, 0},
+                              {.15f, .15f, .15f, 1, 0},    {.15f, -.15f, .15f, 1, 1}};
+  ASSERT_EQ(standin::indexedDraws().size(), 1u);
+  const auto* cube = static_cast<const D3DLVERTEX*>(standin::indexedDraws()[0].vertices);
+  for (int i = 0; i < 8; ++i) {
+    const D3DLVERTEX& v = cube[i];
+    EXPECT_EQ(std::vector<float>({v.x, v.y, v.z, v.tu, v.tv}), std::vector<float>(corner[i], corner[i] + 5)) << i;
+    EXPECT_EQ(v.color, 0x80FF7F00u) << i;
+  }
+  const WORD faces[36] = {0, 1, 2, 2, 3, 0, 4, 6, 5, 6, 4, 7, 1, 5, 2, 2, 5, 6,
+                          0, 3, 4, 3, 7, 4, 3, 2, 6, 6, 7, 3, 0, 5, 1, 5, 0, 4};
+  EXPECT_TRUE(std::equal(faces, faces + 36, standin::indexedDraws()[0].indices));
+  scheduler.fadeLevel = 0.5f;
+  applyEffectLight(source, 0, 1);
+  EXPECT_EQ(cube[5].color, 0x807F3F00u) << "faded: 127, 63, 0";
+  EXPECT_FLOAT_EQ(standin::lastLight(0).dcvColor.r, 0.5f);
+  const D3DVECTOR at3 = standin::lastLight(0).dvPosition;
+  EXPECT_EQ(std::vector<float>({at3.x, at3.y, at3.z}), (std::vector<float>{1, 2, 3}));
+  standin::clearTrace();
+  standin::failNext("SetLight");
+  EXPECT_EQ(applyEffectLight(source, 0, 1), 0) << "a refused light draws no marker";
+  EXPECT_EQ(standin::countOf("DrawIndexedPrimitive"), 0);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "standin_fixture.h"
 
+#include <cstring>
+
 #include "settings_files.h"
 
 namespace {
@@ -7,6 +9,7 @@ namespace {
 class SettingsStore : public PluginTest {};
 
 TEST_F(SettingsStore, NoFileGivesTheDefaultsAndSavingWritesEveryKeyInOrder) {
+  EXPECT_EQ(settings.graphicsMode, 5) << "before any file is read";
   loadSettings(visModule);
   EXPECT_EQ(settings.widescreen, 0);
   EXPECT_EQ(settings.showTitle, 1);
@@ -60,15 +63,35 @@ TEST_F(SettingsStore, AModulePathWithoutABackslashNamesTheBareFile) {
   EXPECT_STREQ(path, "plugin.ini");
 }
 
+TEST_F(SettingsStore, TheFileNameMustFitTheBufferWithItsTerminator) {
+  char path[settingsPathSize];
+  const std::string dll = "\\vis_vexilumarine.dll";
+  const std::string fits(settingsPathSize - 1 - std::strlen("\\plugin.ini"), 'x');  // 259 characters in all
+  standin::setModulePath(fits + dll);
+  EXPECT_EQ(settingsFilePath(visModule, path), 1);
+  EXPECT_EQ(std::string(path), fits + "\\plugin.ini");
+  standin::setModulePath(fits + "y" + dll);
+  EXPECT_EQ(settingsFilePath(visModule, path), 0);
+  standin::setModulePath(std::string(400, 'z'));  // more than the buffer: cut to 259, no backslash
+  EXPECT_EQ(settingsFilePath(visModule, path), 1);
+  EXPECT_STREQ(path, "plugin.ini");
+}
+
 TEST_F(SettingsStore, APathTooLongForTheFileNameLeavesTheSettingsAlone) {
   standin::setModulePath("C:\\" + std::string(250, 'x') + "\\vis_vexilumarine.dll");
   char path[settingsPathSize];
   EXPECT_EQ(settingsFilePath(visModule, path), 0);
+  EXPECT_STREQ(path, "");
   settings.effectLengthMs = 777;
   loadSettings(visModule);
   saveSettings(visModule);
   EXPECT_EQ(settings.effectLengthMs, 777);
   EXPECT_EQ(standin::countOf("GetPrivateProfileIntA") + standin::countOf("WritePrivateProfileStringA"), 0);
+  // So the plug-in runs on its start values: title and time shown, nothing else, in random order.
+  const int flags[7] = {settings.widescreen, settings.showTitle,          settings.persistentTitle,
+                        settings.showTime,   settings.blurredTimeDisplay, settings.showFps,
+                        settings.randomEffectOrder};
+  EXPECT_EQ(std::vector<int>(flags, flags + 7), (std::vector<int>{0, 1, 0, 1, 1, 0, 1}));
 }
 
 TEST_F(SettingsStore, AnOutOfRangeGraphicsModeKeepsTheWindowSize) {
@@ -83,9 +106,13 @@ TEST_F(SettingsStore, AnOutOfRangeGraphicsModeKeepsTheWindowSize) {
     EXPECT_EQ(standin::calls("SetDisplayMode").front(), "640,480,16") << mode;
     quitModule(&visModule);
   }
+  const int sizes[11][2] = {{320, 200}, {320, 240}, {400, 300},  {512, 384},   {640, 400},  {640, 480},
+                            {800, 600}, {1024, 768}, {1152, 864}, {1280, 1024}, {1600, 1200}};
   int w, h;
-  EXPECT_TRUE(graphicsModeSize(10, &w, &h));
-  EXPECT_EQ(w * 10000 + h, 16001200);
+  for (int mode = 0; mode < 11; ++mode) {
+    ASSERT_TRUE(graphicsModeSize(mode, &w, &h));
+    EXPECT_EQ(std::vector<int>({w, h}), std::vector<int>(sizes[mode], sizes[mode] + 2)) << mode;
+  }
   EXPECT_FALSE(graphicsModeSize(11, &w, &h));
 }
 

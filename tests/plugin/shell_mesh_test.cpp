@@ -28,12 +28,18 @@ TEST(ShellMesh, RingsCloseAtTheSeamAndSitOnTheHalfHeightSpheroid) {
       EXPECT_EQ(last.tu, 0.9375f);
     }
   EXPECT_EQ(freakyInner.vertices[0].z, float(0.25 * std::cos(0.4712388)));
-  for (const D3DVERTEX& v : sphericalOuter.vertices) {
+  for (int i = 0; i < shellRingCount * shellSegmentCount; ++i) {
+    const D3DVERTEX& v = sphericalOuter.vertices[i];
     EXPECT_NEAR(std::sqrt(v.x * v.x + v.y * v.y + 4 * v.z * v.z), 6.2, 1e-5);
-    // The normal slot is the position plus one unit outwards.
-    const double n[3] = {v.nx - v.x, v.ny - v.y, v.nz - v.z};
-    EXPECT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0, 1e-5);
-    EXPECT_GT(n[0] * v.x + n[1] * v.y + n[2] * v.z, 0.0);
+    // The normal slot is the position plus the unit vector towards the same angles on the
+    // spheroid with radii 7.2, 7.2 and 4.1.
+    const double theta = (i / 16 + 1.0) * 0.34906577777777775, phi = (i % 16) * 2 * 3.141592 / 15;
+    const double q[3] = {7.2 * std::sin(theta) * std::cos(phi), 7.2 * std::sin(theta) * std::sin(phi),
+                         4.1 * std::cos(theta)};
+    const double length = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
+    EXPECT_NEAR(v.nx - v.x, q[0] / length, 1e-5) << i;
+    EXPECT_NEAR(v.ny - v.y, q[1] / length, 1e-5) << i;
+    EXPECT_NEAR(v.nz - v.z, q[2] / length, 1e-5) << i;
   }
 }
 

@@ -28,10 +28,17 @@ TEST_F(SpikeCylinder, MeshIsInTheTabledOrderWithClosedRingSeams) {
   // First cell: p q m, q r m, r s m, s p m around apex 323; then the caps, wound opposite ways.
   const WORD firstCell[12] = {0, 1, 323, 1, 18, 323, 18, 17, 323, 17, 0, 323};
   EXPECT_TRUE(std::equal(firstCell, firstCell + 12, tubeIndices));
-  const WORD firstCaps[6] = {628, 612, 611, 646, 629, 630};
+  const WORD firstCaps[6] = {628, 612, 611, 646, 629, 630}, lastCaps[6] = {628, 627, 626, 646, 644, 645};
   EXPECT_TRUE(std::equal(firstCaps, firstCaps + 6, tubeIndices + 3456));
+  EXPECT_TRUE(std::equal(lastCaps, lastCaps + 6, tubeIndices + 3546));
   EXPECT_FLOAT_EQ(tubeVertices[628].x, -16.0f);  // not centred: -16 .. 14.3158
   EXPECT_FLOAT_EQ(tubeVertices[646].x, 14.31578947368421f);
+  for (int centre : {628, 646}) {  // on the axis, facing out of the tube's ends
+    const D3DVERTEX& c = tubeVertices[centre];
+    EXPECT_EQ(std::vector<float>({c.y, c.z, c.ny, c.nz, c.tu}), std::vector<float>({0, 0, 0, 0, 1})) << centre;
+    EXPECT_FLOAT_EQ(c.nx - c.x, centre == 628 ? -1.0f : 1.0f);
+    EXPECT_EQ(c.tv, centre == 628 ? 0.0f : 0.99f);
+  }
   for (int ring = 0; ring < tubeRings; ++ring) {
     const D3DVERTEX& first = tubeVertices[tubeRingVertices * ring];
     const D3DVERTEX& last = tubeVertices[tubeRingVertices * ring + tubeRingVertices - 1];
@@ -71,6 +78,8 @@ TEST_F(SpikeCylinder, FirstFrameAfterLoadIsTiltedAndRolledByTheRestingWaveform) 
 TEST_F(SpikeCylinder, SilenceSettlesTheTiltKeepsTheRollAndAnotherShowingContinuesIt) {
   module.spectrumData[0][0] = 255;  // a loud start, then silence
   runUpdates(spikeCylinderEffect, 1);
+  EXPECT_GT(spikeMotion.lowDrive, 0.0);
+  EXPECT_EQ(spikeMotion.lowTurn, spikeMotion.lowDrive) << "the turn takes the new drive";
   module.spectrumData[0][0] = 0;
   runUpdates(spikeCylinderEffect, 600);
   EXPECT_NEAR(spikeMotion.waveDrive, -0.07668, 1e-9);

@@ -49,8 +49,14 @@ TEST_F(VolumetricLight, IndexListsPairFrontLinesWithTheirBackPartners) {
 
 TEST_F(VolumetricLight, SilenceSettlesTheTiltAndKeepsTheLatticeTurning) {
   module.spectrumData[0][0] = 200;
+  module.spectrumData[1][0] = 100;
   runUpdates(volumetricLightEffect, 1);
-  module.spectrumData[0][0] = 0;
+  const double e = analysis.bandEnergy[0][0] + analysis.bandEnergy[0][1];
+  const double w = analysis.waveActivity[0] + analysis.waveActivity[1] - 0.3;
+  ASSERT_GT(e, 0);
+  EXPECT_NEAR(shaftMotion.band0Tilt, 0.25 * 0.1552 * e, 1e-12) << "from rest, one frame";
+  EXPECT_NEAR(shaftMotion.waveTilt, 0.75 * 0.1552 * w, 1e-12);
+  module.spectrumData[0][0] = module.spectrumData[1][0] = 0;
   runUpdates(volumetricLightEffect, 600);
   EXPECT_NEAR(shaftMotion.waveTilt, -0.13968, 1e-9);
   EXPECT_NEAR(shaftMotion.band0Tilt, 0.0, 1e-9);

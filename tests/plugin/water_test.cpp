@@ -1,6 +1,7 @@
 #include "effects/water.h"
 
 #include <cmath>
+#include <set>
 
 #include "effect_fixture.h"
 
@@ -12,8 +13,8 @@ class Water : public EffectTest {
     EffectTest::SetUp();
     std::memset(heightSpeed, 0, sizeof heightSpeed);
     cameraSwing = 0;
-    waterEffect.init(record);
-    waterEffect.start(record, device);
+    ASSERT_EQ(waterEffect.init(record), 1);
+    ASSERT_EQ(waterEffect.start(record, device), 1);
   }
   void loudChannel0() {
     for (int k = 0; k < 576; ++k) module.waveformData[0][k] = (k % 2) ? 255 : 0;
@@ -42,6 +43,58 @@ TEST_F(Water, RippleStepMovesSpeedsFromTheOldHeightsThenTheHeights) {
   EXPECT_FLOAT_EQ(heightSpeed[9][10], 0.1176f);  // not seeing [10][10] already moved
   EXPECT_EQ(heightSpeed[12][10], 0.0f);
   EXPECT_FLOAT_EQ(heightField[10][10], 1 - 4 * 0.1176f);
+}
+
+TEST_F(Water, UpdateTurnsTheViewLightsThePoolAndStepsTheRipplesTwice) {
+  EXPECT_EQ(record.showLightMarkers, 1);
+  for (const LightSpec& light : record.lights) {
+    EXPECT_EQ(light.position[1], 4.0);
+    EXPECT_EQ(light.attenuation, 0.2);
+  }
+  std::memset(heightField, 0, sizeof heightField);
+  heightField[12][12] = 1.0f;
+  loudChannel0();
+  for (int k = 0; k < 576; ++k) module.waveformData[1][k] = (k % 4) ? 128 : 200;
+  for (int k = 0; k < 576; ++k) {  // band 0 reads bins 0 and 2, band 1 bins 30 and 32
+    module.spectrumData[0][k] = (k < 20) ? 30 : 3;
+    module.spectrumData[1][k] = (k < 20) ? 10 : 20;
+  }
+  runUpdates(waterEffect, 1);
+  const AudioAnalysis& a = analysis;
+  const double(&p)[2][2] = a.bandPhase;
+  ASSERT_EQ((std::set<double>{p[0][0], p[0][1], p[1][0], p[1][1]}).size(), 4u) << "four different phases";
+  const double w0 = a.waveActivity[0], w1 = a.waveActivity[1];
+  ASSERT_GT(a.totalEnergy, 0);
+  ASSERT_NE(w0, w1);
+  EXPECT_EQ(record.viewAngles[0], -1.0995572);
+  EXPECT_DOUBLE_EQ(record.viewAngles[1], a.totalEnergy * 0.0015);
+  EXPECT_EQ(record.viewAngles[2], 0.0);
+  EXPECT_EQ(record.viewOffset[0] + record.viewOffset[1], 0.0);
+  EXPECT_EQ(record.viewOffset[2], 9.0);
+  const double low = std::min((a.bandEnergy[0][1] + a.bandEnergy[0][0]) / 16, 1.0);
+  const double high = std::min((a.bandEnergy[1][1] + a.bandEnergy[1][0]) / 4, 1.0);
+  ASSERT_LT(low, 1.0);
+  EXPECT_DOUBLE_EQ(record.ambientColour[0], high);
+  EXPECT_DOUBLE_EQ(record.ambientColour[1], (high + low) / 2);
+  EXPECT_DOUBLE_EQ(record.ambientColour[2], low);
+  // Lights 0 and 2 circle (-4, -4) in channel 1's colours, 1 and 3 circle (4, 4) in channel 0's.
+  const double expected[4][5] = {
+      {2.5 * std::cos(0.6 * a.bandPhase[0][0]) - 4, 2.5 * std::sin(0.6 * a.bandPhase[0][0]) - 4, (w1 + 1) / 2,
+       0.8 * w1 + 0.2, w1 / 4},
+      {4 - 2.5 * std::cos(0.6 * a.bandPhase[0][1]), 4 - 2.5 * std::sin(0.6 * a.bandPhase[0][1]), (w0 + 1) / 2,
+       0.8 * w0 + 0.2, w0 / 4},
+      {3 * std::cos(2.3 * a.bandPhase[1][0]) - 4, 3 * std::sin(2.3 * a.bandPhase[1][0]) - 4, w1, w1 / 2, (w1 + 1) / 2},
+      {4 - 3 * std::cos(2.3 * a.bandPhase[1][1]), 4 - 3 * std::sin(2.3 * a.bandPhase[1][1]), w0, w0 / 2, (w0 + 1) / 2}};
+  for (int n = 0; n < 4; ++n) {
+    const LightSpec& light = record.lights[n];
+    const double got[5] = {light.position[0], light.position[2], light.colour[0], light.colour[1], light.colour[2]};
+    for (int k = 0; k < 5; ++k) EXPECT_NEAR(got[k], expected[n][k], 1e-12) << "light " << n << " value " << k;
+  }
+  // Two damped steps from a single raised point: 1 - 0.4704 = 0.5296, then
+  // 0.5296 + (-0.4704 x 0.98 + (4 x 0.1176 - 4 x 0.5296) x 0.1176).
+  EXPECT_NEAR(heightField[12][12], -0.1251968, 1e-5);
+  EXPECT_NEAR(heightField[24][24], 8 * w0, 1e-6);
+  EXPECT_NEAR(heightField[8][8], 8 * w1, 1e-6);
 }
 
 TEST_F(Water, ConstantActivityHoldsItsSourceAtEightAndSilenceSettlesFlat) {

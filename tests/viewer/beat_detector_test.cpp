@@ -148,6 +148,17 @@ TEST_F(Detector, RenewedActivityIsAnOnsetOnlyAfterAnEighthOfASecond) {
     EXPECT_EQ(beat.groupOnset[3], 1);
 }
 
+TEST_F(Detector, BandBeatsOnlyAboveTwoAndAHalfTimesItsAverage) {
+    frames(1300, all(100));
+    std::array<int32_t, 8> level = all(100);
+    level[0] = 250;  // average (1199 x 100 + 250) / 1200 = 100, not below 250 / 2.5
+    frame(level);
+    EXPECT_EQ(beat.bandBeat[0], 0);
+    level[0] = 251;  // average (1198 x 100 + 250 + 251) / 1200 = 100 < 100.4
+    frame(level);
+    EXPECT_EQ(beat.bandBeat[0], 1);
+}
+
 TEST_F(Detector, NegativeLevelsAverageLikePositiveOnes) {
     frames(1200, all(-5));
     EXPECT_EQ(beat.bandRunningSum[0], -6000);

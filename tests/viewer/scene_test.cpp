@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -40,9 +41,10 @@ protected:
         sceneTextureLoader = loadTgaTexture;
         resetScene();
     }
-    // Counters far from zero, so a scene change draws only the tint and the hold.
+    // Counters at 1: a scene change brings them to 0, one short of firing, so it draws only the
+    // tint and the hold.
     static void quietCounters() {
-        scene.styleCountdown = scene.depthSwingCountdown = scene.modeCountdown = scene.spinCountdown = 5;
+        scene.styleCountdown = scene.depthSwingCountdown = scene.modeCountdown = scene.spinCountdown = 1;
     }
     static void setWhole(int64_t level, int64_t average) {
         beat.groupLevel[0] = level;
@@ -83,6 +85,7 @@ TEST_F(SceneTest, FirstSceneChangeChangesStyleAndStartsASpinPeriod) {
     EXPECT_EQ(scene.spinCountdown, 4);
     EXPECT_EQ(scene.sceneHoldCountdown, 0);
     EXPECT_EQ(loads, (std::vector<Load>{{"./textures/circles_boom.tga", 1}, {"./textures/bgd_7.tga", 2}, {"./textures/bgd_1.tga", 2}}));
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{100, 100, 100, 2, 14, 8, 2, 9, 3, 14, 11}));
 }
 
 TEST_F(SceneTest, SecondSceneChangeTogglesTheMotionAndDarkensSpritesOnALightTint) {
@@ -97,6 +100,16 @@ TEST_F(SceneTest, SecondSceneChangeTogglesTheMotionAndDarkensSpritesOnALightTint
     EXPECT_EQ(scene.fallingMode, 0);
     EXPECT_EQ(scene.modeCountdown, 2);
     EXPECT_EQ(scene.styleCountdown, 4);
+    EXPECT_EQ(ScriptedRandom::bounds().back(), 11);
+    EXPECT_EQ(ScriptedRandom::bounds().end()[-2], 3) << "bursting lasts random 3";
+    quietCounters();
+    scene.modeCountdown = 0;
+    ScriptedRandom::add({10, 10, 10, 6, 0});
+    changeScene();
+    EXPECT_EQ(scene.fallingMode, 1) << "and back to falling";
+    EXPECT_EQ(scene.burstMode, 0);
+    EXPECT_EQ(scene.modeCountdown, 6);
+    EXPECT_EQ(ScriptedRandom::bounds().end()[-2], 7) << "falling lasts random 7";
     EXPECT_TRUE(loads.empty());
 }
 
@@ -131,6 +144,7 @@ TEST_F(SceneTest, SpinPeriodEndForcesAStyleChangeAndMayHoldTheScene) {
     EXPECT_EQ(scene.spinCountdown, 17);
     EXPECT_EQ(scene.styleCountdown, 0);
     EXPECT_EQ(scene.sceneHoldCountdown, 100 + 4 * 30) << "random (8 x fps) + 4 x fps";
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{100, 100, 100, 30, 11, 240}));
 
     ScriptedRandom::add({1, 2, 3, 0, 0, 0, 0, 9});  // the next change changes the style
     scene.depthSwingCountdown = scene.modeCountdown = 5;
@@ -166,7 +180,7 @@ TEST_F(SceneTest, DirectorChangesTenSecondsAfterTheHoldWithoutOnsets) {
 
 TEST_F(SceneTest, WholeSpectrumOnsetAddsExactlyFiveFallingCircles) {
     beat.groupOnset[0] = 1;
-    for (int i = 0; i < 5; ++i) ScriptedRandom::add({100 + i, 7, 20, 2, 4, 0});
+    for (int i = 0; i < 5; ++i) ScriptedRandom::add({100 + i, 7, 20, 0, 4, 5});
     ScriptedRandom::add({0, 0, 0, 0});  // count after each of the four groups
     updateCircles();
     const std::vector<Circle*> list = circleList();
@@ -175,10 +189,14 @@ TEST_F(SceneTest, WholeSpectrumOnsetAddsExactlyFiveFallingCircles) {
     EXPECT_EQ(newest.x, -96.0f);
     EXPECT_DOUBLE_EQ(newest.y, 207 - 80.0 / 30) << "new circles move in their first frame";
     EXPECT_EQ(newest.z, 30);
-    EXPECT_EQ(newest.velocityX, 0.5f);
+    EXPECT_EQ(newest.velocityX, kInf) << "a zero draw gives an infinite velocity";
     EXPECT_EQ(newest.velocityY, 0.25f);
-    EXPECT_EQ(newest.velocityZ, kInf) << "a zero draw gives an infinite velocity";
+    EXPECT_EQ(newest.velocityZ, 0.2f);
     EXPECT_EQ(list[4]->x, -100.0f) << "oldest last";
+    std::vector<int> bounds;
+    for (int i = 0; i < 5; ++i) bounds.insert(bounds.end(), {400, 15, 100, 10, 10, 10});
+    bounds.insert(bounds.end(), {4, 4, 4, 4});
+    EXPECT_EQ(ScriptedRandom::bounds(), bounds);
 }
 
 TEST_F(SceneTest, OnsetsInAllGroupsAddFivePlusThreeDrawnCounts) {
@@ -202,6 +220,7 @@ TEST_F(SceneTest, WithoutAWholeSpectrumOnsetGroupsAddZeroOrOneCircle) {
     ScriptedRandom::add({0, 0, 0});
     updateCircles();
     EXPECT_EQ(countCircles(), 1);
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{2, 400, 15, 100, 10, 10, 10, 2, 2, 2}));
 }
 
 TEST_F(SceneTest, BurstOnsetsInAllGroupsAddUpTo137Circles) {
@@ -220,6 +239,9 @@ TEST_F(SceneTest, BurstOnsetsInAllGroupsAddUpTo137Circles) {
     EXPECT_EQ(c.age, 1);
     EXPECT_EQ(c.z, 99);
     EXPECT_GT(c.x, 0.0f) << "sign draw 1 is +1";
+    const std::vector<int> firstCircle = {2, 2, 200, 10, 10};
+    EXPECT_TRUE(std::equal(firstCircle.begin(), firstCircle.end(), ScriptedRandom::bounds().begin()));
+    EXPECT_EQ(ScriptedRandom::bounds()[25], 30) << "count after group 0";
 }
 
 TEST_F(SceneTest, FallingCirclesLiveAbout6Point3SecondsAtAnyFrameRate) {
@@ -264,8 +286,8 @@ TEST_F(SceneTest, BurstCirclesLeavingTheBoxOrWithNonFiniteMotionAreRemoved) {
     addCircle(scene.circles, 0, 0, 0, 0.5f, 0.5f, kInf);
     addCircle(scene.circles, 0, 0, 0, 0.5f, 0.5f, -kInf);
     addCircle(scene.circles, 0, 0, 0, nan, 0.5f, 0);
-    addCircle(scene.circles, 299, 0, 0, 0.5f, 0.5f, 0);
-    addCircle(scene.circles, 0, -299, 0, 0.5f, -0.5f, 0);
+    addCircle(scene.circles, 295, 0, 0, 0.5f, 0.5f, 0);  // to x = 300.07: just out
+    addCircle(scene.circles, 0, -295.5, 0, 0.5f, -0.5f, 0);  // to y = -300.33: just out
     addCircle(scene.circles, 0, 0, 295, 0.5f, 0.5f, 2);
     addCircle(scene.circles, 1, 2, 3, 0.5f, 0.5f, 0.05f);
     updateCircles();
@@ -280,6 +302,12 @@ TEST_F(SceneTest, FallingCirclesWithUndefinedHeightAreRemoved) {
     updateCircles();
     ASSERT_EQ(countCircles(), 1) << "infinite velocities do nothing while falling";
     EXPECT_EQ(scene.circles->velocityX, kInf);
+    frameRate.framesPerSecond = 16;  // a step of 5: from -295 to exactly -300, which stays
+    scene.circles->y = -295;
+    updateCircles();
+    ASSERT_EQ(countCircles(), 1);
+    updateCircles();
+    EXPECT_EQ(countCircles(), 0);
 }
 
 TEST_F(SceneTest, ListsUnlinkHeadMiddleAndTail) {
@@ -322,15 +350,58 @@ TEST_F(SceneTest, BackgroundIsBlackBeforeTheFirstSceneChange) {
     EXPECT_EQ(q.colour[1], 0.0f);
     EXPECT_EQ(q.colour[2], 0.0f);
     EXPECT_FLOAT_EQ(q.colour[3], 0.2f) << "6 / fps";
-    EXPECT_EQ(q.corner[0][0], -200.0f);
-    EXPECT_EQ(q.corner[2][1], 150.0f);
+    const float z = q.corner[0][2];
+    const float corners[4][3] = {{-200, -150, z}, {200, -150, z}, {200, 150, z}, {-200, 150, z}};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(std::vector<float>(q.corner[i], q.corner[i] + 3), std::vector<float>(corners[i], corners[i] + 3)) << i;
 }
 
-TEST_F(SceneTest, SilenceMakesTheBackgroundBlackWhateverTheTint) {
+TEST_F(SceneTest, BackgroundBrightnessFollowsLevelOverAverageDimmerWhileSpinningBlackInSilence) {
+    scene.tintRed = 0.5f;
+    scene.tintGreen = 0.25f;
+    scene.tintBlue = 0.75f;
+    setWhole(500, 400);  // 1 + (250 - 400) / 1200 + 0.0001 = 0.8751
+    beat.groupActive[0] = beat.groupOnset[0] = 1;
+    beat.lastOnsetInterval = 10;
+    Quad q = backgroundQuad();
+    EXPECT_FLOAT_EQ(q.colour[0], 0.43755f);
+    EXPECT_FLOAT_EQ(q.colour[1], 0.218775f);
+    EXPECT_FLOAT_EQ(q.colour[2], 0.656325f);
+    EXPECT_FLOAT_EQ(q.colour[3], 1.0f) << "onset: 8 x 6 / 30, kept within 0..1";
+    scene.spinMode = 1;  // base 0.7: 0.5751, and onsets leave the alpha alone
+    q = backgroundQuad();
+    EXPECT_FLOAT_EQ(q.colour[0], 0.28755f);
+    EXPECT_FLOAT_EQ(q.colour[1], 0.143775f);
+    EXPECT_FLOAT_EQ(q.colour[2], 0.431325f);
+    EXPECT_FLOAT_EQ(q.colour[3], 0.2f);
     scene.tintRed = scene.tintGreen = scene.tintBlue = 1;
     setWhole(0, 400);
-    const Quad q = backgroundQuad();
+    q = backgroundQuad();
     EXPECT_EQ(q.colour[0] + q.colour[1] + q.colour[2], 0.0f);
+}
+
+TEST_F(SceneTest, SpriteCornersAndAlphaOfEachMotionStyle) {
+    using Corners = std::vector<std::vector<float>>;
+    auto corners = [](const Quad& q) {
+        Corners c;
+        for (const auto& v : q.corner) c.push_back({v[0], v[1], v[2]});
+        return c;
+    };
+    scene.spriteGrowth = 5;
+    scene.spriteGrey = 0.0f;
+    scene.depthSwing = 1;
+    const Circle c{10, 20, 3, 0, 0, 0, 6, nullptr, nullptr};
+    Quad q = circleQuad(c, {4, 2.5});  // S 4, D 2.5, G 5
+    EXPECT_EQ(corners(q), (Corners{{3.5f, 15, 5.5f}, {21.5f, 15, 5.5f}, {21.5f, 29, 5.5f}, {3.5f, 29, 5.5f}}));
+    EXPECT_EQ(std::vector<float>(q.colour, q.colour + 4), (std::vector<float>{0, 0, 0, 1.0f}));
+    scene.depthSwing = 0;
+    q = circleQuad(c, {4, 2.5});
+    EXPECT_EQ(corners(q), (Corners{{1, 15, 0}, {19, 15, 0}, {19, 29, 0}, {1, 29, 0}}));
+    EXPECT_EQ(q.colour[3], 0.8f);
+    scene.fallingMode = 0;
+    scene.burstMode = 1;
+    q = circleQuad(c, {4, 2.5});
+    EXPECT_EQ(corners(q), (Corners{{0, 14, 5.5f}, {20, 14, 5.5f}, {20, 30, 5.5f}, {0, 30, 5.5f}}));
 }
 
 TEST_F(SceneTest, BurstSpritesFadeWithAge) {
@@ -396,26 +467,37 @@ TEST_F(SceneTest, ColoursStayWithinZeroToOneForNegativeOrZeroAverages) {
 }
 
 TEST_F(SceneTest, StartBackgroundIsTheWhiteQuadAtDepthZero) {
-    frameRate.framesPerSecond = 1;
     setWhole(50, 0);
     beat.groupOnset[0] = 1;
-    beat.lastOnsetInterval = 0;
-    const Quad q = startBackgroundQuad();
-    for (float c : q.colour) EXPECT_EQ(c, 1.0f);
+    beat.lastOnsetInterval = 5;
+    Quad q = startBackgroundQuad();
+    EXPECT_EQ(std::vector<float>(q.colour, q.colour + 4), (std::vector<float>{1, 1, 1, 0.2f})) << "alpha 6 / 30";
     EXPECT_EQ(q.corner[3][2], 0.0f);
     EXPECT_EQ(q.corner[3][0], -200.0f);
-    EXPECT_TRUE(std::isfinite(scene.backgroundDepth));
+    EXPECT_EQ(scene.backgroundDepth, 30.0f) << "50 - 50 / 5 - 10";
+    beat.lastOnsetInterval = 0;
+    startBackgroundQuad();
+    EXPECT_EQ(scene.backgroundDepth, 40.0f) << "an infinite step snaps back to the level";
 }
 
 TEST_F(SceneTest, RingsAppearAtOnsetsWithALineWidthOfAtLeastFive) {
     beat.groupOnset[0] = 1;
     ScriptedRandom::add({250, 100});
     EXPECT_EQ(updateRings(), 5.0f);
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{400, 320}));
     ASSERT_EQ(countRings(), 1);
     EXPECT_EQ(scene.rings->x, 50.0f);
     EXPECT_EQ(scene.rings->y, -60.0);
     EXPECT_EQ(scene.rings->age, 1);
     EXPECT_FLOAT_EQ(scene.rings->growth, 80.0f / 30);
+    scene.tintRed = 0.25f;
+    scene.tintGreen = 0.5f;
+    scene.tintBlue = 0.75f;
+    setWhole(1, 0);
+    float colour[4];
+    ringColour(colour);
+    EXPECT_EQ(std::vector<float>(colour, colour + 3), (std::vector<float>{0.25f, 0.5f, 0.75f})) << "the tint";
+    EXPECT_FLOAT_EQ(colour[3], 15.925f / 30) << "(16 - 12 / 160) / fps";
     beat.groupOnset[0] = 0;
     scene.backgroundDepth = 10.7f;
     EXPECT_EQ(updateRings(), 23.0f);
@@ -443,7 +525,7 @@ TEST_F(SceneTest, RingsLiveAbout6Point25SecondsAtAnyFrameRate) {
         frameRate.framesPerSecond = fps;
         addRing(scene.rings, 0, 0, 0);
         int frames = 0;
-        while (scene.rings != nullptr) {
+        while (scene.rings != nullptr && frames <= 8 * fps) {
             updateRings();
             ++frames;
         }

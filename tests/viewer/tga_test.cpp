@@ -101,6 +101,18 @@ TEST_F(TgaFile, CompressedOrColourMappedFilesAreRefused) {
     EXPECT_EQ(decode(indexed), kTgaBadType);
 }
 
+TEST_F(TgaFile, TypeIsCheckedBeforeSizeAndSizeBeforeDepth) {
+    TgaSpec shape;
+    shape.imageType = 10;
+    shape.width = 640;
+    shape.depth = 16;
+    EXPECT_EQ(decode(shape, {}), kTgaBadType);
+    shape.imageType = 2;
+    EXPECT_EQ(decode(shape, {}), kTgaBadSize);
+    shape.width = 4;
+    EXPECT_EQ(decode(shape, {}), kTgaBadDepth) << "no pixels, yet the depth decides";
+}
+
 TEST_F(TgaFile, DepthsOtherThan8_24_32AreRefused) {
     for (uint8_t depth : {uint8_t{0}, uint8_t{15}, uint8_t{16}, uint8_t{48}}) {
         TgaSpec shape;

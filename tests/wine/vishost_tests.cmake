@@ -11,37 +11,35 @@ set_tests_properties(vishost.MakePlaylistFiles PROPERTIES FIXTURES_SETUP vishost
 # Two files (the first outlasts the plug-in's Init, which takes seconds under Wine): the plug-in asks for the second title after the track change, and the run ends
 # when the playlist does (one last Render on zeroed arrays).
 add_test(NAME vishost.TwoFilePlaylistChangesTitleAtTheTrackChange
-  COMMAND vishost --mute --module 2 --seconds 30 --trace-queries
+  COMMAND ${VISHOST_EXPECT} --status 0 --output "entry 0 -> First Song\r?\n(.*\n)*title query: entry 1 -> Second Song\r?\n(.|\n)*playback stopped at frame"
+    -- ${VISHOST_RUN} --mute --module 2 --seconds 30 --trace-queries
           "${VISHOST_MUSIC}/First Song.wav" "${VISHOST_MUSIC}/Second Song.wav"
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.TwoFilePlaylistChangesTitleAtTheTrackChange PROPERTIES
-  FIXTURES_REQUIRED vishost_music
-  PASS_REGULAR_EXPRESSION "entry 0 -> First Song\r?\n(.*\n)?title query: entry 1 -> Second Song\r?\n.*playback stopped at frame")
+  FIXTURES_REQUIRED vishost_music)
 
 # A file that cannot be read is reported in one line and the next one plays.
 add_test(NAME vishost.UnreadableFileIsReportedAndTheNextPlays
-  COMMAND vishost --mute --module 2 --seconds 30 --trace-queries
+  COMMAND ${VISHOST_EXPECT} --status 0 --output "missing.wav: cannot open the file(.|\n)*entry 0 -> Second Song|entry 0 -> Second Song(.|\n)*missing.wav: cannot open the file"
+    -- ${VISHOST_RUN} --mute --module 2 --seconds 30 --trace-queries
           "${VISHOST_MUSIC}/missing.wav" "${VISHOST_MUSIC}/Second Song.wav"
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.UnreadableFileIsReportedAndTheNextPlays PROPERTIES
-  FIXTURES_REQUIRED vishost_music
-  PASS_REGULAR_EXPRESSION "missing.wav: cannot open the file(.|\n)*entry 0 -> Second Song|entry 0 -> Second Song(.|\n)*missing.wav: cannot open the file")
+  FIXTURES_REQUIRED vishost_music)
 
 # Without --mute and without a sound device: said once (two tracks open the device twice).
 add_test(NAME vishost.NoOutputDeviceIsSaidOnceAndPlaysMuted
-  COMMAND vishost --module 2 --seconds 30 "${VISHOST_MUSIC}/First Song.wav" "${VISHOST_MUSIC}/Second Song.wav"
+  COMMAND ${VISHOST_EXPECT} --status 0 --output "playback stopped at frame" --reject "no audio output device(.|\n)*no audio output device"
+    -- ${VISHOST_RUN} --module 2 --seconds 30 "${VISHOST_MUSIC}/First Song.wav" "${VISHOST_MUSIC}/Second Song.wav"
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.NoOutputDeviceIsSaidOnceAndPlaysMuted PROPERTIES
-  FIXTURES_REQUIRED vishost_music
-  PASS_REGULAR_EXPRESSION "playback stopped at frame"
-  FAIL_REGULAR_EXPRESSION "no audio output device.*no audio output device")
+  FIXTURES_REQUIRED vishost_music)
 
 # Any key in the plug-in's window ends the visualisation: Quit runs and vishost exits 0.
 add_test(NAME vishost.KeyPressInThePluginWindowEndsTheVisualisation
-  COMMAND vishost --mute --module 2 --frames 100000 --press-key-at 30
+  COMMAND ${VISHOST_EXPECT} --status 0 --output "the plug-in ended the visualisation at frame 31\r?\n"
+    -- ${VISHOST_RUN} --mute --module 2 --frames 100000 --press-key-at 30
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
-set_tests_properties(vishost.KeyPressInThePluginWindowEndsTheVisualisation PROPERTIES
-  PASS_REGULAR_EXPRESSION "the plug-in ended the visualisation at frame 31\r?\n")
 
 # MP3 through the platform's decoder: files made by Debian's ffmpeg from the playlist WAVs.
 add_test(NAME vishost.MakeMp3Files
@@ -52,21 +50,21 @@ set_tests_properties(vishost.MakeMp3Files PROPERTIES FIXTURES_REQUIRED vishost_m
 # content, titled by its name); both last as long as the WAVs they came from (6 s and 3 s, plus
 # the encoder's lead-in and padding), reach the tones' level (12000) and play to the end.
 add_test(NAME vishost.Mp3FilesPlayWithTheirTitlesAndLengths
-  COMMAND vishost --mute --module 2 --seconds 30 --trace-queries
+  COMMAND ${VISHOST_EXPECT} --status 0 --output "track 0: Test Band - Tagged Tone, 6\\.0[0-9] s, 22050 Hz, 1 channel, peak 1[123][0-9][0-9][0-9]\r?\ntrack 1: Bare Frames, 3\\.0[0-9] s, 22050 Hz, 1 channel, peak 1[123][0-9][0-9][0-9]\r?\n(.*\n)*title query: entry 1 -> Bare Frames\r?\n(.*\n)*vishost: playback stopped at frame"
+    -- ${VISHOST_RUN} --mute --module 2 --seconds 30 --trace-queries
           "${VISHOST_MUSIC}/Tagged Tone.mp3" "${VISHOST_MUSIC}/Bare Frames.dat"
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.Mp3FilesPlayWithTheirTitlesAndLengths PROPERTIES
-  FIXTURES_REQUIRED vishost_mp3
-  PASS_REGULAR_EXPRESSION "track 0: Test Band - Tagged Tone, 6\\.0[0-9] s, 22050 Hz, 1 channel, peak 1[123][0-9][0-9][0-9]\r?\ntrack 1: Bare Frames, 3\\.0[0-9] s, 22050 Hz, 1 channel, peak 1[123][0-9][0-9][0-9]\r?\n(.*\n)*title query: entry 1 -> Bare Frames\r?\n(.*\n)*vishost: playback stopped at frame")
+  FIXTURES_REQUIRED vishost_mp3)
 
 # Garbage and a file cut off mid-frame: one line each naming the file, and the WAV after them plays.
-add_test(NAME vishost.UndecodableMp3FilesAreReportedAndTheNextPlays
-  COMMAND vishost --mute --module 2 --seconds 30 --trace-queries
-          "${VISHOST_MUSIC}/Garbage.mp3" "${VISHOST_MUSIC}/Cut Short.mp3" "${VISHOST_MUSIC}/Second Song.wav"
-  WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 # Output and error streams may interleave in either order.
 set(MP3_ERRORS "Garbage.mp3: no MPEG layer III audio frames\r?\nvishost: [^\n]*Cut Short.mp3: truncated: frame [0-9]+ needs [0-9]+ bytes, [0-9]+ are left(\r?\n|$)")
 set(MP3_NEXT_PLAYS "track 0: Second Song, 3\\.00 s(.|\n)*playback stopped at frame")
+add_test(NAME vishost.UndecodableMp3FilesAreReportedAndTheNextPlays
+  COMMAND ${VISHOST_EXPECT} --status 0 --output "${MP3_ERRORS}(.|\n)*${MP3_NEXT_PLAYS}|${MP3_NEXT_PLAYS}(.|\n)*${MP3_ERRORS}"
+    -- ${VISHOST_RUN} --mute --module 2 --seconds 30 --trace-queries
+          "${VISHOST_MUSIC}/Garbage.mp3" "${VISHOST_MUSIC}/Cut Short.mp3" "${VISHOST_MUSIC}/Second Song.wav"
+  WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.UndecodableMp3FilesAreReportedAndTheNextPlays PROPERTIES
-  FIXTURES_REQUIRED vishost_mp3
-  PASS_REGULAR_EXPRESSION "${MP3_ERRORS}(.|\n)*${MP3_NEXT_PLAYS}|${MP3_NEXT_PLAYS}(.|\n)*${MP3_ERRORS}")
+  FIXTURES_REQUIRED vishost_mp3)
