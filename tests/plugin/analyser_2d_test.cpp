@@ -141,8 +141,12 @@ TEST_F(SpectrumAnalyser, TilesTiltTowardsTheirLowerEdges) {
 
 TEST_F(SpectrumAnalyser, CameraSwingsWithTheMusicAndStopsInSilence) {
   module.spectrumData[0][0] = module.spectrumData[1][32] = 200;
+  record.viewAngles[2] = record.viewOffset[0] = record.viewOffset[1] = 5.0;
   frame();
   EXPECT_EQ(record.viewAngles[0], -1.0995572);
+  EXPECT_EQ(record.viewAngles[2], 0.0);
+  EXPECT_EQ(record.viewOffset[0], 0.0);
+  EXPECT_EQ(record.viewOffset[1], 0.0);
   EXPECT_DOUBLE_EQ(record.viewAngles[1], analysis.totalEnergy * 0.0015);
   EXPECT_EQ(record.viewOffset[2], 9.0);
   const double swing = record.viewAngles[1];
@@ -163,6 +167,18 @@ TEST_F(SpectrumAnalyser, AmbientColourFollowsTheBandsAndNeverPassesWhite) {
   EXPECT_DOUBLE_EQ(record.ambientColour[0], mid);
   EXPECT_DOUBLE_EQ(record.ambientColour[1], mid * 0.5);
   EXPECT_EQ(record.ambientColour[2], 0.0);
+
+  // The low band only, in both channels: one frame from silence gives a band the energy
+  // 50 x 0.000078125 x (its two bins) x 0.95, and blue is the two channels' sum over 16.
+  analysis = AudioAnalysis{};
+  std::memset(module.spectrumData, 0, sizeof module.spectrumData);
+  module.spectrumData[0][0] = 128;
+  module.spectrumData[1][0] = 64;
+  frame();
+  const double low = (128 + 64) * 0.00390625 * 0.95 / 16;
+  EXPECT_NEAR(record.ambientColour[2], low, 1e-6);
+  EXPECT_NEAR(record.ambientColour[1], low * 0.5, 1e-6);
+  EXPECT_EQ(record.ambientColour[0], 0.0);
 
   std::memset(module.spectrumData, 255, sizeof module.spectrumData);
   for (int i = 0; i < 100; ++i) frame();

@@ -69,8 +69,10 @@ TEST_F(BitmapTextureTest, TrueColourBitmapTakesTheFirstFormatUnlessOneReachesIts
   EXPECT_TRUE(chosenFormat().dwFlags & DDPF_PALETTEINDEXED8);
 
   standin::setTextureFormats({standin::rgbFormat(16), standin::palettedFormat(8)});
+  standin::clearTrace();
   ASSERT_EQ(load({256, 256, 24, {}}), 1);
   EXPECT_EQ(chosenFormat().dwRGBBitCount, 16u);
+  EXPECT_EQ(standin::countOf("SetPalette"), 0) << "an RGB texture takes no palette";
 
   standin::setTextureFormats({standin::palettedFormat(8), standin::rgbFormat(16), standin::rgbFormat(32)});
   ASSERT_EQ(load({256, 256, 24, {}}), 1);
@@ -198,6 +200,11 @@ TEST_F(BitmapTextureTest, ResourceIsTriedBeforeTheFileAndAMissingBitmapLeavesThe
                                           std::to_string(LR_CREATEDIBSECTION | LR_LOADFROMFILE)}));
   EXPECT_EQ(std::memcmp(&texture, &before, sizeof texture), 0);
   EXPECT_EQ(standin::liveGdiObjects(), gdiBefore);
+
+  // A device that gives no DirectDraw: nothing loaded, the record left alone.
+  standin::failNext("GetRenderTarget");
+  EXPECT_EQ(load({256, 256, 24, {}}), 0);
+  EXPECT_EQ(std::memcmp(&texture, &before, sizeof texture), 0);
 }
 
 TEST_F(BitmapTextureTest, FailureHalfWayEmptiesTheRecordAndLeaksNothing) {

@@ -214,6 +214,7 @@ TEST_F(ComposerTest, TitleIsDrawnAsDataAndCutTo127Characters) {
 TEST_F(ComposerTest, FrameRateSurvivesAClockWrapAndLongRuns) {
   EXPECT_EQ(framesPerSecondOver(3000000, 2999940, 1000), 60);  // 3e9 overflows 32 bits
   EXPECT_EQ(framesPerSecondOver(2147483647, 2147483587, 1000), 60);
+  EXPECT_EQ(framesPerSecondOver(1000, 0, 1000), 1000);
   start(1);
   render();
   composer.frameCount = 119;
@@ -253,6 +254,8 @@ TEST(PlayTime, FormatsMinutesSecondsAndMillisOfPositionAndLength) {
   EXPECT_STREQ(text, "00:00.000 / 00:00.000");
   formatPlayTime(6000000, 7199999, text);
   EXPECT_STREQ(text, "100:00.000 / 119:59.999");
+  formatPlayTime(59999, 60000, text);
+  EXPECT_STREQ(text, "00:59.999 / 01:00.000");
   // Negative positions (the host's "not playing" is -1) carry a leading minus sign.
   formatPlayTime(-1, 180000, text);
   EXPECT_STREQ(text, "- 00:00.001 / 03:00.000");
@@ -299,12 +302,26 @@ TEST_F(TitleFade, ReshowAfterTheIntroFadesOutFromTheIntroEnd) {
   scheduler.titleReshow = 1;
   scheduler.reshowPosition = 50000;
   EXPECT_EQ(at(50000), "=");
+  EXPECT_EQ(at(56000), "=");  // the fade starts after Tp, not at it
   EXPECT_EQ(at(57500), "165");
   EXPECT_EQ(at(62000), "=");
   EXPECT_EQ(scheduler.titleReshow, 1);
   EXPECT_EQ(at(62001), "=");
   EXPECT_EQ(scheduler.titleReshow, 0);
   EXPECT_EQ(at(63000), "hidden");
+}
+
+// After the intro the title comes back only where its Tp + Tf fit twice before the track's end:
+// with 6 s and 6 s in a 180 s track, from 12 s up to 156 s.
+TEST_F(ComposerTest, TitleComesBackAfterTheIntroOnlyWhereItsTimeFitsTwice) {
+  for (const auto& [position, reshow] :
+       std::vector<std::pair<int, int>>{{11999, 0}, {12000, 1}, {156000, 1}, {156001, 0}}) {
+    hostPosition = position;
+    start(1, "title persistence=6000\ntitle fade=6000\n");
+    passIntro();
+    EXPECT_EQ(scheduler.titleReshow, reshow) << position;
+    quitModule(&visModule);
+  }
 }
 
 TEST_F(ComposerTest, PersistentTitleIsShownEvenInTheHiddenStretch) {

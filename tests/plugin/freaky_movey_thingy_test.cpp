@@ -27,6 +27,9 @@ struct FreakyMoveyThingyTest : PluginTest {
 };
 
 TEST_F(FreakyMoveyThingyTest, ABandZeroBurstPassesDownTheYawChainOnly) {
+  // The camera: tilted by -0.35 pi, 9 back.
+  EXPECT_EQ(effectRecords[freakyIndex].viewAngles[0], -1.0995572);
+  EXPECT_EQ(effectRecords[freakyIndex].viewOffset[2], 9.0);
   play(0, 50);  // silence: nothing turns, the ambient sits at its floor
   for (double c : effectRecords[freakyIndex].ambientColour) EXPECT_DOUBLE_EQ(c, 0.2);
   EXPECT_EQ(freakyMoveyThingy.yawAngle[0], 0.0);
@@ -49,6 +52,23 @@ TEST_F(FreakyMoveyThingyTest, ABandZeroBurstPassesDownTheYawChainOnly) {
   EXPECT_NE(freakyMoveyThingy.yawAngle[3], 0.0);
   EXPECT_EQ(freakyMoveyThingy.yawAngle[6], 0.0);
   for (double pitch : freakyMoveyThingy.pitchAngle) EXPECT_EQ(pitch, 0.0);
+}
+
+TEST_F(FreakyMoveyThingyTest, AMidBandBurstInChannelOneTurnsThePitchChain) {
+  module.spectrumData[1][30] = 255;
+  freakyMoveyThingyEffect.update(effectRecords[freakyIndex], audioAnalysis, module, display.device, 0);
+  // Band energy 50 x 0.000078125 x 255 x 0.95, then the head's gain and damping.
+  const double energy = 0.00390625 * 255 * 0.95;
+  EXPECT_NEAR(freakyMoveyThingy.pitchAngle[0], energy * 0.00012 * 0.95, 1e-10);
+  EXPECT_EQ(freakyMoveyThingy.yawAngle[0], 0.0);
+}
+
+// The shells sit on half-height spheroids of radii (1 - cos(i pi / 6)) x 8.5 + 0.5: 0.5, 1.63878, 4.75.
+TEST_F(FreakyMoveyThingyTest, ShellsAreBuiltAtTheirRadii) {
+  const double radii[freakyShellCount] = {0.5, (1 - std::sqrt(3.0) / 2) * 8.5 + 0.5, 4.75};
+  for (int i = 0; i < freakyShellCount; ++i)
+    for (const D3DVERTEX& v : freakyMoveyThingy.shells[i].vertices)
+      EXPECT_NEAR(std::sqrt(v.x * v.x + v.y * v.y + 4 * v.z * v.z), radii[i], 1e-5) << i;
 }
 
 TEST_F(FreakyMoveyThingyTest, DrawsOutermostShellFirstThroughTheProjectiveMatrix) {

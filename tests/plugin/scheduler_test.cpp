@@ -428,6 +428,7 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
     const D3DLVERTEX& v = cube[i];
     EXPECT_EQ(std::vector<float>({v.x, v.y, v.z, v.tu, v.tv}), std::vector<float>(corner[i], corner[i] + 5)) << i;
     EXPECT_EQ(v.color, 0x80FF7F00u) << i;
+    EXPECT_EQ(v.specular, 0u) << i;
   }
   const WORD faces[36] = {0, 1, 2, 2, 3, 0, 4, 6, 5, 6, 4, 7, 1, 5, 2, 2, 5, 6,
                           0, 3, 4, 3, 7, 4, 3, 2, 6, 6, 7, 3, 0, 5, 1, 5, 0, 4};
@@ -442,6 +443,14 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   standin::failNext("SetLight");
   EXPECT_EQ(applyEffectLight(source, 0, 1), 0) << "a refused light draws no marker";
   EXPECT_EQ(standin::countOf("DrawIndexedPrimitive"), 0);
+}
+
+// With no fade length the effect is at full strength from its first frame to its last.
+TEST_F(Scheduler, NoFadeLengthMeansFullStrengthThroughout) {
+  settings.fadeLengthMs = 0;
+  settings.effectLengthMs = 1000;
+  scheduler.deadline = 1000;
+  for (int now : {0, 500, 1000}) EXPECT_EQ(fadeLevelAt(now), 1.0f) << now;
 }
 
 }  // namespace

@@ -79,6 +79,10 @@ TEST_F(ShellChainTest, SilenceSwingsTheCascadeIntoLineWithShrinkingAmplitude) {
   EXPECT_DOUBLE_EQ(ambient[0], 1.0 / 3);
   EXPECT_DOUBLE_EQ(ambient[1], 0.25);
   EXPECT_DOUBLE_EQ(ambient[2], 1.0 / 6);
+  // The low band's two bins at 64 in both channels, one frame: e0 = 2 x 0.00390625 x 128 x 0.95.
+  play(sphericalShellsEffect, sphericalIndex, 64, 0, 1);
+  EXPECT_NEAR(ambient[2], (0.95 + 2) / 12, 1e-6);
+  EXPECT_NEAR(ambient[0], 1.0 / 3, 1e-6);
   play(sphericalShellsEffect, sphericalIndex, 255, 255, 100);
   for (double c : effectRecords[sphericalIndex].ambientColour) EXPECT_EQ(c, 1.0);
 }

@@ -26,6 +26,7 @@ TEST(ShellMesh, RingsCloseAtTheSeamAndSitOnTheHalfHeightSpheroid) {
       EXPECT_EQ(first.z, last.z);
       EXPECT_EQ(first.tu, 0.0f);
       EXPECT_EQ(last.tu, 0.9375f);
+      EXPECT_EQ(first.tv, ring / 8.0f);
     }
   EXPECT_EQ(freakyInner.vertices[0].z, float(0.25 * std::cos(0.4712388)));
   for (int i = 0; i < shellRingCount * shellSegmentCount; ++i) {

@@ -38,6 +38,14 @@ TEST_F(SpikeCylinder, MeshIsInTheTabledOrderWithClosedRingSeams) {
     EXPECT_EQ(std::vector<float>({c.y, c.z, c.ny, c.nz, c.tu}), std::vector<float>({0, 0, 0, 0, 1})) << centre;
     EXPECT_FLOAT_EQ(c.nx - c.x, centre == 628 ? -1.0f : 1.0f);
     EXPECT_EQ(c.tv, centre == 628 ? 0.0f : 0.99f);
+    for (int k = centre - tubeRingVertices; k < centre; ++k) EXPECT_EQ(tubeVertices[k].tu, 0.0f) << k;
+  }
+  // Apex j points half a cell past ring corner j: at (j + 0.5) x 2 pi / 16.
+  for (int j : {0, 5, 15}) {
+    const D3DVERTEX& apex = tubeVertices[firstApexVertex + j];
+    const double expected = (j + 0.5) * 6.283184 / 16;
+    EXPECT_NEAR(std::atan2(apex.z, apex.y), expected > 3.141592653589793 ? expected - 6.283185307179586 : expected,
+                1e-5) << j;
   }
   for (int ring = 0; ring < tubeRings; ++ring) {
     const D3DVERTEX& first = tubeVertices[tubeRingVertices * ring];

@@ -95,6 +95,10 @@ TEST_F(Water, UpdateTurnsTheViewLightsThePoolAndStepsTheRipplesTwice) {
   EXPECT_NEAR(heightField[12][12], -0.1251968, 1e-5);
   EXPECT_NEAR(heightField[24][24], 8 * w0, 1e-6);
   EXPECT_NEAR(heightField[8][8], 8 * w1, 1e-6);
+
+  std::memset(module.spectrumData, 255, sizeof module.spectrumData);
+  runUpdates(waterEffect, 100);
+  for (double c : record.ambientColour) EXPECT_EQ(c, 1.0);
 }
 
 TEST_F(Water, ConstantActivityHoldsItsSourceAtEightAndSilenceSettlesFlat) {
@@ -124,6 +128,18 @@ TEST_F(Water, BorderNormalsPointStraightUpWhileInteriorOnesTilt) {
   EXPECT_FLOAT_EQ(beside.x, 3.5f);
   EXPECT_LT(beside.nx - beside.x, -0.1f);
   EXPECT_NEAR(std::hypot(beside.nx - beside.x, beside.ny - beside.y, beside.nz - beside.z), 1.0, 1e-5);
+
+  // Central differences over one unit: heights 1 at +x and 2 at +z of point (10, 10) give the
+  // normal (-1, 1, -2) / sqrt 6.
+  std::memset(heightField, 0, sizeof heightField);
+  heightField[10][11] = 1.0f;
+  heightField[11][10] = 2.0f;
+  EXPECT_EQ(drawWith(waterEffect, 15), 1);
+  const D3DVERTEX& v = waterVertices[10 * waterSide + 10];
+  const double n[3] = {-1 / std::sqrt(6.0), 1 / std::sqrt(6.0), -2 / std::sqrt(6.0)};
+  EXPECT_NEAR(v.nx - v.x, n[0], 1e-6);
+  EXPECT_NEAR(v.ny - v.y, n[1], 1e-6);
+  EXPECT_NEAR(v.nz - v.z, n[2], 1e-6);
 }
 
 TEST_F(Water, DrawsThirtyTwoStripsAndARefusedSceneOrStripEndsTheStepWithZero) {

@@ -261,6 +261,30 @@ TEST_F(SceneTest, FallingCirclesLiveAbout6Point3SecondsAtAnyFrameRate) {
     }
 }
 
+// Without a whole-spectrum onset a group bursts random 10 circles, each flying out at plus or minus
+// one over its draws; at 10 fps the first frame pushes them 0.02 further sideways and slows them
+// vertically by 0.9.
+TEST_F(SceneTest, BurstCirclesFlyOutAtOneOverTheirDrawsWithoutAWholeSpectrumOnset) {
+    scene.fallingMode = 0;
+    scene.burstMode = 1;
+    frameRate.framesPerSecond = 10;
+    beat.groupOnset[1] = 1;
+    ScriptedRandom::add({2});               // after group 0: two circles for group 1
+    ScriptedRandom::add({0, 1, 0, 2, 4});   // signs -, +; z 100; 1/2 and 1/4
+    ScriptedRandom::add({1, 0, 50, 4, 2});  // signs +, -; z 50; 1/4 and 1/2
+    ScriptedRandom::add({0, 0, 0});
+    updateCircles();
+    EXPECT_EQ(ScriptedRandom::bounds(), (std::vector<int>{10, 2, 2, 200, 10, 10, 2, 2, 200, 10, 10, 10, 10, 10}));
+    const std::vector<Circle*> list = circleList();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_FLOAT_EQ(list[1]->velocityX, -0.52f);
+    EXPECT_FLOAT_EQ(list[1]->velocityY, 0.25f * 0.9f);
+    EXPECT_FLOAT_EQ(list[0]->velocityX, 0.27f);
+    EXPECT_FLOAT_EQ(list[0]->velocityY, -0.5f * 0.9f);
+    EXPECT_EQ(list[1]->z, 100);
+    EXPECT_EQ(list[0]->z, 50);
+}
+
 TEST_F(SceneTest, BurstCirclesSpeedUpSidewaysAndSlowDownVertically) {
     scene.fallingMode = 0;
     scene.burstMode = 1;
