@@ -61,6 +61,12 @@ TEST(SpectrumBuilder, SilenceAndConstantOffsetGiveZeros) {
     const std::vector<uint8_t> out = spectrumOf(std::vector<int16_t>(576, level));
     EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0; })) << level;
   }
+  // A loud sample just before the window is not part of it.
+  std::vector<int16_t> shifted(577, 0);
+  shifted[0] = 32767;
+  uint8_t out[visEntries];
+  buildSpectrum(shifted.data() + 1, 1, out);
+  EXPECT_TRUE(std::all_of(out, out + visEntries, [](uint8_t v) { return v == 0; }));
 }
 
 TEST(SpectrumBuilder, FullScaleNoiseMatchesTheRulesAndClampsAt255) {

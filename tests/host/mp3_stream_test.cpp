@@ -131,6 +131,24 @@ TEST(Mp3Stream, FindsTheFramesBetweenTheTags) {
   EXPECT_EQ(stream.begin, 0u);
   EXPECT_EQ(stream.frames, 2u);
   EXPECT_TRUE(looksLikeMp3(bare.data(), bare.size()));
+
+  // A lone frame ends the audio exactly, with or without an ID3v1 tag after it.
+  const Bytes single = frame(mpeg1Stereo128k);
+  for (const Bytes& image : {single, single + id3v1("T", "")}) {
+    ASSERT_TRUE(scanMp3Stream(image.data(), image.size(), stream, error)) << image.size();
+    EXPECT_EQ(stream.frames, 1u);
+    EXPECT_EQ(stream.end, 417u);
+  }
+  // Junk that starts like a tag is junk; so is a 10-byte tag header alone.
+  const Bytes idJunk = text("IDX-junk") + bare;
+  ASSERT_TRUE(scanMp3Stream(idJunk.data(), idJunk.size(), stream, error)) << error;
+  EXPECT_EQ(stream.begin, 8u);
+  EXPECT_FALSE(looksLikeMp3(idJunk.data(), idJunk.size()));
+  EXPECT_TRUE(looksLikeMp3(id3v2(3, {}).data(), 10));
+  // The search covers offsets 0 to 65535 after the tag.
+  const Bytes farAudio = Bytes(65535, 0) + bare;
+  ASSERT_TRUE(scanMp3Stream(farAudio.data(), farAudio.size(), stream, error)) << error;
+  EXPECT_EQ(stream.begin, 65535u);
 }
 
 TEST(Mp3Stream, BadImagesGiveOneLineErrors) {
@@ -143,7 +161,7 @@ TEST(Mp3Stream, BadImagesGiveOneLineErrors) {
   EXPECT_FALSE(looksLikeMp3((mpeg1Stereo128k + garbage).data(), garbage.size() + 4));
   EXPECT_NE(scanError(id3v2(3, {}, 50)).find("no MPEG layer III"), std::string::npos);
   // Audio is looked for in the first 64 KiB after the tag only.
-  EXPECT_NE(scanError(Bytes(70000, 0) + frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k)).find("no MPEG layer III"),
+  EXPECT_NE(scanError(Bytes(65536, 0) + frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k)).find("no MPEG layer III"),
             std::string::npos);
 
   Bytes cut = frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k) + frame(mpeg1Stereo128k);
@@ -154,6 +172,7 @@ TEST(Mp3Stream, BadImagesGiveOneLineErrors) {
   EXPECT_EQ(scanError(hugeTag), "the ID3v2 tag claims 268435465 bytes, the file has 427");
   const Bytes damagedTag = text("ID3") + Bytes{3, 0, 0, 0x80, 0, 0, 0} + frame(mpeg1Stereo128k);
   EXPECT_EQ(scanError(damagedTag), "damaged ID3v2 tag header");
+  EXPECT_EQ(scanError(text("ID3") + Bytes{1, 0, 0, 0, 0, 0, 0} + frame(mpeg1Stereo128k)), "damaged ID3v2 tag header");
 
   const Bytes wav = text("RIFF") + Bytes(40, 0);
   EXPECT_FALSE(looksLikeMp3(wav.data(), wav.size()));
@@ -183,6 +202,10 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
   // A lead byte where a continuation byte belongs ends the sequence there.
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xC3\xA9"))) + audio), "?\xE9");
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xF0\x9F\x98\x80!"))) + audio), "?!") << "four bytes, one mark";
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xA9\xA9"))) + audio), "\xE9?") << "a stray continuation";
+  // An odd last byte of UTF-16 text is dropped, not joined with the padding after the frame.
+  const Bytes oddUtf16 = {0xFF, 0xFE, 'A', 0, 'B'};
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, oddUtf16), 4) + audio), "A");
   // Version 2.4 frame flags: a data length indicator before the text; a compressed frame is skipped.
   const Bytes indicated = text("TIT2") + syncsafe(7) + Bytes{0, 0x01} + syncsafe(3) + Bytes{0} + text("Hi");
   EXPECT_EQ(titleOf(id3v2(4, indicated) + audio), "Hi");
@@ -207,6 +230,14 @@ TEST(Mp3Title, FallsBackToId3v1AndSurvivesDamagedTags) {
   extended[13] = 0xFF;  // an extended header larger than the tag
   EXPECT_EQ(titleOf(extended + audio), "");
   EXPECT_EQ(titleOf(audio), "");
+  Bytes unknownFlag = id3v2(3, textFrame(3, "TIT2", 0, text("Song")));
+  unknownFlag[5] = 0x01;  // not the extended header flag
+  EXPECT_EQ(titleOf(unknownFlag + audio), "Song");
+  // Full 30-byte fields without terminators, an album right after the artist.
+  const std::string title30(30, 't'), artist30(30, 'a');
+  Bytes full = id3v1(title30, artist30);
+  std::copy_n("Album", 5, full.begin() + 63);
+  EXPECT_EQ(titleOf(audio + full), artist30 + " - " + title30);
 }
 
 }  // namespace
