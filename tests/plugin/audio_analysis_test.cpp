@@ -40,6 +40,13 @@ TEST(AudioAnalysis, AlternatingExtremesGiveFullActivityAndSingleStepsCountOne) {
   for (int k = 0; k < 576; ++k) module.waveformData[0][k] = (k % 2) ? 128 : 127;
   analyseWaveform(module, a);
   EXPECT_EQ(a.waveActivity[0], 1 * 0.0078125);  // 575 / 288 = 1
+
+  // Steps up to the last sample count: 128 + 200 = 328, a quotient of 1 only with the last pair.
+  std::memset(module.waveformData[0], 128, 576);
+  module.waveformData[0][574] = 0;
+  module.waveformData[0][575] = 200;
+  analyseWaveform(module, a);
+  EXPECT_EQ(a.waveActivity[0], 0.0078125);
 }
 
 TEST(AudioAnalysis, MonoAfterStereoFreezesChannelOneEnergiesAndMirrorsPhases) {

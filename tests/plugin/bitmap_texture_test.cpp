@@ -117,6 +117,8 @@ TEST_F(BitmapTextureTest, PalettedBitmapGetsAPaletteOfItsOwnColours) {
   EXPECT_EQ(standin::calls("CreatePalette").back(), std::to_string(DDPCAPS_4BIT));
   texture.palette->GetEntries(0, 0, 16, entries);
   EXPECT_EQ(entries[15].peGreen, 240);
+  ASSERT_EQ(load(paletted(17)), 1);  // one colour more than four bits hold
+  EXPECT_EQ(standin::calls("CreatePalette").back(), std::to_string(DDPCAPS_8BIT));
 }
 
 TEST_F(BitmapTextureTest, PalettedFormatWithoutAColourTableSetsNoPalette) {

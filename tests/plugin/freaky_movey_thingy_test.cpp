@@ -28,8 +28,11 @@ struct FreakyMoveyThingyTest : PluginTest {
 
 TEST_F(FreakyMoveyThingyTest, ABandZeroBurstPassesDownTheYawChainOnly) {
   // The camera: tilted by -0.35 pi, 9 back.
-  EXPECT_EQ(effectRecords[freakyIndex].viewAngles[0], -1.0995572);
-  EXPECT_EQ(effectRecords[freakyIndex].viewOffset[2], 9.0);
+  const EffectRecord& start = effectRecords[freakyIndex];
+  EXPECT_EQ(std::vector<double>({start.viewAngles[0], start.viewAngles[1], start.viewAngles[2]}),
+            (std::vector<double>{-1.0995572, 0, 0}));
+  EXPECT_EQ(start.viewOffset[2], 9.0);
+  EXPECT_EQ(start.showLightMarkers, 0);
   play(0, 50);  // silence: nothing turns, the ambient sits at its floor
   for (double c : effectRecords[freakyIndex].ambientColour) EXPECT_DOUBLE_EQ(c, 0.2);
   EXPECT_EQ(freakyMoveyThingy.yawAngle[0], 0.0);

@@ -408,7 +408,7 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   ddraw->CreateSurface(&desc, &primary, nullptr);
   d3d->CreateDevice(IID_IDirect3DHALDevice, primary, &display.device);
   d3d->CreateLight(&display.lightObjects[0], nullptr);
-  LightSpec source = {{1, 2, 3}, {1, 0.5, 0}, 0.1};
+  LightSpec source = {{1, 2, 3}, {1, 0.5, 0.25}, 0.1};
   scheduler.fadeLevel = 1.0f;
   EXPECT_EQ(applyEffectLight(source, 0, 1), 1);
   EXPECT_EQ(standin::calls("DrawIndexedPrimitive"), (std::vector<std::string>{"4,2,8,36,1"}));
@@ -416,9 +416,11 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   const D3DMATRIX at = standin::lastTransform(D3DTRANSFORMSTATE_WORLD);  // moved to the light, not turned
   EXPECT_EQ(std::vector<float>(&at._11, &at._11 + 16), (std::vector<float>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 1, 2, 3, 1}));
   const D3DLIGHT light = standin::lastLight(0);
+  EXPECT_FLOAT_EQ(light.dcvColor.r, 1.0f);
   EXPECT_FLOAT_EQ(light.dcvColor.g, 0.5f);
+  EXPECT_FLOAT_EQ(light.dcvColor.b, 0.25f);
   EXPECT_FLOAT_EQ(light.dvAttenuation2, 0.1f);
-  // A cube of edge 0.3 about the light, half transparent in the light's colour (255, 127, 0).
+  // A cube of edge 0.3 about the light, half transparent in the light's colour (255, 127, 63).
   const float corner[8][5] = {{-.15f, -.15f, -.15f, 0, 1}, {-.15f, .15f, -.15f, 0, 0}, {.15f, .15f, -.15f, 1, 0},
                               {.15f, -.15f, -.15f, 1, 1},  {-.15f, -.15f, .15f, 0, 1}, {-.15f, .15f, .15f, 0, 0},
                               {.15f, .15f, .15f, 1, 0},    {.15f, -.15f, .15f, 1, 1}};
@@ -427,7 +429,7 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   for (int i = 0; i < 8; ++i) {
     const D3DLVERTEX& v = cube[i];
     EXPECT_EQ(std::vector<float>({v.x, v.y, v.z, v.tu, v.tv}), std::vector<float>(corner[i], corner[i] + 5)) << i;
-    EXPECT_EQ(v.color, 0x80FF7F00u) << i;
+    EXPECT_EQ(v.color, 0x80FF7F3Fu) << i;
     EXPECT_EQ(v.specular, 0u) << i;
   }
   const WORD faces[36] = {0, 1, 2, 2, 3, 0, 4, 6, 5, 6, 4, 7, 1, 5, 2, 2, 5, 6,
@@ -435,7 +437,7 @@ TEST(MarkerCube, HasEightCornersAndTwelveTrianglesOverThem) {
   EXPECT_TRUE(std::equal(faces, faces + 36, standin::indexedDraws()[0].indices));
   scheduler.fadeLevel = 0.5f;
   applyEffectLight(source, 0, 1);
-  EXPECT_EQ(cube[5].color, 0x807F3F00u) << "faded: 127, 63, 0";
+  EXPECT_EQ(cube[5].color, 0x807F3F1Fu) << "faded: 127, 63, 31";
   EXPECT_FLOAT_EQ(standin::lastLight(0).dcvColor.r, 0.5f);
   const D3DVECTOR at3 = standin::lastLight(0).dvPosition;
   EXPECT_EQ(std::vector<float>({at3.x, at3.y, at3.z}), (std::vector<float>{1, 2, 3}));

@@ -44,6 +44,12 @@ TEST_F(SpikeCylinder, MeshIsInTheTabledOrderWithClosedRingSeams) {
                 std::vector<float>({centre == 628 ? -1.0f : 1.0f, 0, 0, 0})) << k;
     }
   }
+  // Cell (1, 2) of the 18 x 16: its corners on rings 1 and 2, its apex 323 + 16 + 2; the apex is
+  // textured at the cell's middle.
+  const WORD cell18[12] = {19, 20, 341, 20, 37, 341, 37, 36, 341, 36, 19, 341};
+  EXPECT_TRUE(std::equal(cell18, cell18 + 12, tubeIndices + 12 * 18));
+  EXPECT_FLOAT_EQ(tubeVertices[341].tu, 2.5f / 16);
+  EXPECT_FLOAT_EQ(tubeVertices[341].tv, 1.5f / 18);
   // Apex j points half a cell past ring corner j: at (j + 0.5) x 2 pi / 16.
   for (int j : {0, 5, 15}) {
     const D3DVERTEX& apex = tubeVertices[firstApexVertex + j];
