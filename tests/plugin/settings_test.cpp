@@ -75,6 +75,10 @@ TEST_F(SettingsStore, TheFileNameMustFitTheBufferWithItsTerminator) {
   standin::setModulePath(std::string(400, 'z'));  // more than the buffer: cut to 259, no backslash
   EXPECT_EQ(settingsFilePath(visModule, path), 1);
   EXPECT_STREQ(path, "plugin.ini");
+  // Cut right after a backslash: the folder's name is whole, but the file name no longer fits.
+  // The parent folder is someone else's: nothing is named there.
+  standin::setModulePath("C:\\" + std::string(255, 'x') + "\\vis_vexilumarine.dll");
+  EXPECT_EQ(settingsFilePath(visModule, path), 0);
 }
 
 TEST_F(SettingsStore, APathTooLongForTheFileNameLeavesTheSettingsAlone) {

@@ -102,11 +102,12 @@ using standin::detail::text;
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
   call("GetModuleFileNameA", standin::detail::handleName(module), size);
   if (size == 0) return 0;
-  // Like the platform: the name is cut to fit and the result is the count copied.
+  // Like the platform: the name is cut to fit with its terminator; the result is the count
+  // copied, or the buffer's size when the name was cut.
   size_t n = std::min<size_t>(modulePath.size(), size - 1);
   std::memcpy(buffer, modulePath.data(), n);
   buffer[n] = '\0';
-  return DWORD(n);
+  return modulePath.size() >= size ? size : DWORD(n);
 }
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR out, DWORD size, LPCSTR file) {
