@@ -185,6 +185,8 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("Caf\xC3\xA9 \xE2\x82\xAC"))) + audio), "Caf\xE9 ?");
   const Bytes utf16le = {0xFF, 0xFE, 'H', 0, 'i', 0, 0xE9, 0, 0, 0, 'x', 0};  // text ends at the terminator
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, utf16le), 20) + audio), "Hi\xE9");
+  const Bytes bigEndianMark = {0xFE, 0xFF, 0, 'H', 0, 'i'};
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, bigEndianMark)) + audio), "Hi") << "the mark is not text";
   const Bytes utf16be = {0, 'O', 0, 'k'};
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 2, utf16be)) + audio), "Ok");
   const std::string longTitle(130, 'L');  // its size needs the second seven-bit group
@@ -238,6 +240,9 @@ TEST(Mp3Title, FallsBackToId3v1AndSurvivesDamagedTags) {
   Bytes full = id3v1(title30, artist30);
   std::copy_n("Album", 5, full.begin() + 63);
   EXPECT_EQ(titleOf(audio + full), artist30 + " - " + title30);
+  // The last 100 bytes of a tag are too short to hold one, whatever lies before them.
+  const Bytes outside = id3v1("Outside", "");
+  EXPECT_EQ(mp3Title(outside.data() + 28, 100), "");
 }
 
 }  // namespace

@@ -107,6 +107,12 @@ TEST(WavReader, RejectsBadFilesWithOneLine) {
   EXPECT_EQ(failure({}), "the file is empty");
   EXPECT_EQ(failure({'I', 'D', '3', 4, 0, 0, 0, 0, 0, 0, 0, 0, 0}), "not a RIFF WAVE file");
   EXPECT_EQ(failure(std::vector<uint8_t>(good.begin(), good.begin() + 10)), "not a RIFF WAVE file");
+  std::vector<uint8_t> otherForm = good;
+  otherForm[3] = 'X';  // "RIFX", the big-endian container
+  EXPECT_EQ(failure(otherForm), "not a RIFF WAVE file");
+  otherForm[3] = 'F';
+  otherForm[11] = 'X';  // RIFF of form "WAVX"
+  EXPECT_EQ(failure(otherForm), "not a RIFF WAVE file");
   EXPECT_EQ(failure(std::vector<uint8_t>(good.begin(), good.end() - 100)), "truncated: the data chunk holds 300 of 400 bytes");
   std::vector<uint8_t> hugeHeader = good;
   hugeHeader[16] = hugeHeader[17] = hugeHeader[18] = hugeHeader[19] = 0xFF;  // fmt chunk of 4 GiB
@@ -115,6 +121,8 @@ TEST(WavReader, RejectsBadFilesWithOneLine) {
   hugeHeader[14] = 0;
   EXPECT_EQ(failure(hugeHeader).rfind("chunk 'f?? ' claims ", 0), 0u);
   EXPECT_NE(failure(wav(2, 1, 8000, 4, {0, 0})).find("unsupported"), std::string::npos);  // ADPCM
+  // The extensible tag in a 16-byte chunk: no sub-format follows (the bytes after it are audio).
+  EXPECT_EQ(failure(wav(0xFFFE, 1, 8000, 16, {1, 0, 2, 0})), "unsupported sample format (tag 65534, 16 bits)");
   EXPECT_NE(failure(wav(1, 6, 8000, 16, std::vector<uint8_t>(12))).find("channels"), std::string::npos);
   EXPECT_EQ(failure(wav(1, 1, 8000, 16, {})), "no audio in the data chunk");
   EXPECT_EQ(failure(std::vector<uint8_t>(good.begin(), good.begin() + 36)), "no data chunk");

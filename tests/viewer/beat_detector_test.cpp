@@ -99,6 +99,14 @@ TEST_F(Detector, LoudFrameAfterSilenceBeatsItsBandAndStartsItsGroups) {
     EXPECT_EQ(beat.lastOnsetInterval, 0) << "two onsets in one frame: the second records 0";
 }
 
+TEST_F(Detector, GroupsAddBandsZeroToTwoThreeToFiveAndSixToSeven) {
+    frame({1, 2, 4, 8, 16, 32, 64, 128});
+    EXPECT_EQ(beat.groupLevel[0], 255);
+    EXPECT_EQ(beat.groupLevel[1], 1 + 2 + 4);
+    EXPECT_EQ(beat.groupLevel[2], 8 + 16 + 32);
+    EXPECT_EQ(beat.groupLevel[3], 64 + 128);
+}
+
 TEST_F(Detector, SingleGroupOnsetRecordsTheFramesSinceThePreviousOnset) {
     // Band 0 carries all the energy, so group 0 ignores a small rise in band 6.
     std::array<int32_t, 8> base = {1000, 0, 0, 0, 0, 0, 0, 0};
