@@ -194,8 +194,8 @@ def programs_for(path):
     return next(p for prefix, p in TEST_PROGRAMS.items() if path.startswith(prefix))
 
 
-def targets_for(path):
-    return [os.path.basename(p) for p in programs_for(path)]
+def targets_of(programs):
+    return sorted({os.path.basename(p) for p in programs})
 
 
 def build(targets, quiet=True):
@@ -347,7 +347,8 @@ def main():
 
 
 def run_all(args, files, mutants, sampled, allowed, programs):
-    if not build(sorted({os.path.basename(p) for p in programs}), quiet=False):
+    every_target = targets_of(programs)
+    if not build(every_target, quiet=False):
         sys.exit("mutate: the unit tests do not build without mutants")
     limit = args.timeout
     if not limit:
@@ -362,7 +363,7 @@ def run_all(args, files, mutants, sampled, allowed, programs):
     try:
         for number, m in enumerate(mutants, 1):
             with PlantedSource(m):
-                outcome = run_tests(programs_for(m.path), limit) if build(targets_for(m.path)) else "no build"
+                outcome = run_tests(programs_for(m.path), limit) if build(targets_of(programs_for(m.path))) else "no build"
             row = tally.setdefault(folder_of(m.path), {"planted": 0, "caught": 0, "equivalent": 0, "survived": 0, "no build": 0})
             if outcome == "no build":
                 row["no build"] += 1
@@ -382,7 +383,7 @@ def run_all(args, files, mutants, sampled, allowed, programs):
         print("mutate: interrupted; the sources are restored, the counts cover the mutants run so far")
     finally:
         # The build tree holds the last mutant's objects: rebuild from the restored sources.
-        build(sorted({os.path.basename(p) for p in programs}))
+        build(every_target)
     report(tally, survivors, equivalent, allowed, sampled)
     return 1 if survivors else 0
 
