@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Usage: tools/play.sh [OPTIONS] FILE...      your own music through the plug-in
+# Usage: tools/play.sh [OPTIONS] [--] FILE...  your own music through the plug-in
 #        tools/play.sh --live [OPTIONS]       what the desktop plays, through the plug-in
 #
-# FILEs of any format FFmpeg reads (FLAC, Ogg Vorbis, Opus, AAC/M4A, MP3, WAV ...) are decoded
-# once into a cache of WAV files ($XDG_CACHE_HOME/vexilumarine/decoded, else
-# ~/.cache/vexilumarine/decoded), keyed by each file's path, size and modification time, titled
+# FILEs of any format FFmpeg reads (FLAC, Ogg Vorbis, Opus, AAC/M4A, MP3, WAV, DSD ...) are
+# decoded once, to what the player hands its plug-ins (44.1 kHz, 16-bit, mono or stereo), into a
+# cache of WAV files ($XDG_CACHE_HOME/vexilumarine/decoded, else ~/.cache/vexilumarine/decoded;
+# RF64 beyond 4 GiB), keyed by each file's path, size and modification time and that format, titled
 # by their tags ("artist - title") or else by the file name, and played as one playlist by
 # vishost under Wine (build/win64) with the plug-in's "All effects". A file that cannot be
 # decoded is named in one line and the rest play.
@@ -17,23 +18,27 @@
 # window; --capture-fps N for another rate).
 #
 # OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
-#          --trace-queries (print vishost's answers to the plug-in's title queries)
+#          --start S (begin S seconds into the first file),
+#          --trace-queries (print vishost's answers to the plug-in's title queries);
+#          -- ends the options (for file names that begin with --)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$here/../build/win64
 say() { echo "play: $*" >&2; }
 
-live=0 module=0 seconds="" out="$here/../out/play" out_given="" capture_fps=10 trace=""
-files=()
+live=0 module=0 seconds="" start="" out="$here/../out/play" out_given="" capture_fps=10 trace=""
+files=() wavs=() names=()  # names: each cached WAV as vishost sees it, then the user's file
 while [ $# -gt 0 ]; do
   case "$1" in
     --live) live=1 ;;
     --module) module=${2:?--module needs a number}; shift ;;
     --seconds) seconds=${2:?--seconds needs a number}; shift ;;
+    --start) start=${2:?--start needs a number of seconds}; shift ;;
     --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
     --capture-fps) capture_fps=${2:?--capture-fps needs a number}; shift ;;
     --trace-queries) trace=--trace-queries ;;
-    --help|-h) sed -n '2,20s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --help|-h) sed -n '2,23s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --) shift; files+=("$@"); break ;;
     --*) say "unknown option '$1' (see --help)"; exit 2 ;;
     *) files+=("$1") ;;
   esac
@@ -54,11 +59,15 @@ tag() {
     sed -n '/./{p;q}'
 }
 
+# What the cache holds: the format the player hands its plug-ins (more channels are mixed down).
+# It is part of each entry's key, so entries of another format are decoded again.
+decoded_format='aformat=sample_fmts=s16:sample_rates=44100:channel_layouts=mono|stereo'
+
 # Prints the cached WAV of one file, decoding it first if it is not there yet.
 decoded() {
   local source=$1 path key wav title artist
   path=$(realpath -e -- "$source" 2>/dev/null) || { say "$source: no such file"; return 1; }
-  key=$(printf '%s\n%s\n' "$path" "$(stat -c '%s %Y' -- "$path")" | sha1sum | cut -c1-40)
+  key=$(printf '%s\n%s\n%s\n' "$path" "$(stat -c '%s %Y' -- "$path")" "$decoded_format" | sha1sum | cut -c1-40)
   wav=$cache/$key.wav
   if [ -f "$wav" ]; then
     say "$source: from the cache"
@@ -67,11 +76,10 @@ decoded() {
     [ -n "$title" ] || { title=$(basename -- "$path"); title=${title%.*}; artist=""; }
     say "$source: decoding"
     mkdir -p "$cache"
-    # 16-bit PCM, mono or stereo (more channels are mixed down), the tags as the WAV's INFO title
-    # and artist, which vishost shows.
+    # The tags as the WAV's INFO title and artist, which vishost shows; RF64 past 4 GiB.
     if ! ffmpeg -nostdin -v error -y -i "$path" -vn -map_metadata -1 -metadata title="$title" \
-        ${artist:+-metadata artist="$artist"} -af 'aformat=sample_fmts=s16:channel_layouts=mono|stereo' \
-        -c:a pcm_s16le -f wav "$wav.part" 2>"$wav.err"; then
+        ${artist:+-metadata artist="$artist"} -af "$decoded_format" \
+        -c:a pcm_s16le -rf64 auto -f wav "$wav.part" 2>"$wav.err"; then
       say "$source: cannot be decoded ($(grep -m1 . "$wav.err" || echo "ffmpeg failed"))"
       rm -f "$wav.part" "$wav.err"
       return 1
@@ -85,22 +93,26 @@ decoded() {
 # ---- vishost under Wine ----
 args=(--module "$module" --player-timing $trace)
 if [ -n "$seconds" ]; then args+=(--seconds "$seconds"); else args+=(--frames 100000000); fi
+[ -z "$start" ] || args+=(--start "$start")
 
 if [ "$live" -eq 1 ]; then
   command -v parec >/dev/null || { say "parec is missing (Debian package pulseaudio-utils)"; exit 1; }
   pactl info >/dev/null 2>&1 || { say "no sound server to record (PulseAudio or PipeWire)"; exit 1; }
-  monitor=$(pactl get-default-sink 2>/dev/null).monitor
-  name=$(pactl list sources 2>/dev/null | awk -v m="$monitor" '
+  # PulseAudio before 15 has no get-default-sink; its "pactl info" names the sink.
+  sink=$(pactl get-default-sink 2>/dev/null || pactl info 2>/dev/null | sed -n 's/^Default Sink: //p')
+  name=$(pactl list sources 2>/dev/null | awk -v m="$sink.monitor" '
     $1 == "Name:" { here = ($2 == m) } here && $1 == "Description:" { sub(/^[ \t]*Description: /, ""); print; exit }')
-  [ -n "$name" ] || name="monitor of the default output"
+  if [ -z "$name" ]; then
+    say "no monitor of the default output '${sink:-(none named)}' found; recording @DEFAULT_MONITOR@"
+    name="monitor of the default output"
+  fi
   args+=(--live --live-source "$name")
   input() { parec -d @DEFAULT_MONITOR@ --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
 else
-  playlist=0
   for file in "${files[@]}"; do
-    if wav=$(decoded "$file"); then args+=("$(winpath "$wav")"); playlist=$((playlist + 1)); fi
+    if wav=$(decoded "$file"); then wavs+=("$(winpath "$wav")"); names+=("$(winpath "$wav")" "$file"); fi
   done
-  [ "$playlist" -gt 0 ] || { say "none of the files can be played"; exit 1; }
+  [ ${#wavs[@]} -gt 0 ] || { say "none of the files can be played"; exit 1; }
   input() { cat /dev/null; }
 fi
 
@@ -122,8 +134,17 @@ if [ -n "$out_given" ] || [ -z "${DISPLAY:-}" ]; then
   rm -f "$out"/frames/frame*.bmp
   args+=(--out "$(winpath "$out/frames")" --capture-fps "$capture_fps")
 fi
+[ ${#wavs[@]} -eq 0 ] || args+=(-- "${wavs[@]}")  # after every option
 cd "$build/player"
-exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' >&2)  # Wine's and ALSA's chatter
+# vishost's messages name each file as the user gave it, not as its cached WAV.
+user_names() {
+  local line i
+  while IFS= read -r line; do
+    for ((i = 0; i + 1 < ${#names[@]}; i += 2)); do line=${line//"${names[i]}"/"${names[i + 1]}"}; done
+    printf '%s\n' "$line"
+  done
+}
+exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' | user_names >&2)  # Wine's and ALSA's chatter
 status=0
 if [ -n "${VEXIL_WINE_SESSION:-}" ]; then  # inside a Wine session already (the tests)
   play "${args[@]}" || status=$?

@@ -182,9 +182,9 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
   const Bytes audio = frame(mpeg1Stereo128k);
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TPE1", 0, text("The Band")) + textFrame(3, "TIT2", 0, text("Song"))) + audio),
             "The Band - Song");
-  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("Caf\xC3\xA9 \xE2\x82\xAC"))) + audio), "Caf\xE9 ?");
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("Caf\xC3\xA9 \xE2\x82\xAC"))) + audio), "Caf\xC3\xA9 \xE2\x82\xAC") << "UTF-8 out, the host converts";
   const Bytes utf16le = {0xFF, 0xFE, 'H', 0, 'i', 0, 0xE9, 0, 0, 0, 'x', 0};  // text ends at the terminator
-  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, utf16le), 20) + audio), "Hi\xE9");
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, utf16le), 20) + audio), "Hi\xC3\xA9");
   const Bytes bigEndianMark = {0xFE, 0xFF, 0, 'H', 0, 'i'};
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, bigEndianMark)) + audio), "Hi") << "the mark is not text";
   const Bytes utf16be = {0, 'O', 0, 'k'};
@@ -196,15 +196,15 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
   EXPECT_EQ(titleOf(id3v2(2, v22) + audio), "Short");
   const Bytes pair = {0xFF, 0xFE, 'A', 0, 0x3D, 0xD8, 0x00, 0xDE, 'B', 0};  // U+1F600 between A and B
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, pair)) + audio), "A?B") << "one mark for the pair";
-  // U+10FFFF (the last pair) and U+E000 (just past the low halves) are one mark each.
+  // U+10FFFF (the last pair) is one mark; U+E000 (just past the low halves) is a character.
   const Bytes edges = {0xFF, 0xFE, 0xFF, 0xDB, 0xFF, 0xDF, 0x00, 0xE0, 'C', 0};
-  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, edges)) + audio), "??C");
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, edges)) + audio), "?\xEE\x80\x80" "C");
   const Bytes pairBigEndian = {0, 'A', 0xD8, 0x3D, 0xDE, 0x00, 0, 'B'};
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 2, pairBigEndian)) + audio), "A?B");
   // A lead byte where a continuation byte belongs ends the sequence there.
-  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xC3\xA9"))) + audio), "?\xE9");
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xC3\xA9"))) + audio), "?\xC3\xA9");
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xF0\x9F\x98\x80!"))) + audio), "?!") << "four bytes, one mark";
-  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xA9\xA9"))) + audio), "\xE9?") << "a stray continuation";
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xA9\xA9"))) + audio), "\xC3\xA9?") << "a stray continuation";
   // An odd last byte of UTF-16 text is dropped, not joined with the padding after the frame.
   const Bytes oddUtf16 = {0xFF, 0xFE, 'A', 0, 'B'};
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, oddUtf16), 4) + audio), "A");
@@ -246,3 +246,69 @@ TEST(Mp3Title, FallsBackToId3v1AndSurvivesDamagedTags) {
 }
 
 }  // namespace
+
+namespace {
+
+Bytes frames(const Bytes& header, int count) {
+  Bytes out;
+  for (int i = 0; i < count; ++i) out = out + frame(header);
+  return out;
+}
+
+// An APE tag at the end of a file: header and footer of 32 bytes around `items` bytes.
+Bytes apeTag(size_t items) {
+  auto part = [&](bool header) {
+    Bytes p = text("APETAGEX") + Bytes{0xD0, 0x07, 0, 0};
+    const uint32_t size = uint32_t(items + 32);
+    p = p + Bytes{uint8_t(size), uint8_t(size >> 8), 0, 0} + Bytes{1, 0, 0, 0};
+    p = p + Bytes{0, 0, 0, uint8_t(header ? 0xA0 : 0x80)} + Bytes(8, 0);
+    return p;
+  };
+  return part(true) + Bytes(items, 'i') + part(false);
+}
+
+Mp3Stream scanned(const Bytes& image) {
+  Mp3Stream stream;
+  std::string error;
+  EXPECT_TRUE(scanMp3Stream(image.data(), image.size(), stream, error)) << error;
+  return stream;
+}
+
+}  // namespace
+
+// `cat a.mp3 b.mp3`, a damaged header, junk: every good frame is found, what is not audio is
+// said once; the tags that close a file are not junk.
+TEST(Mp3Stream, JoinedAndDamagedStreamsPlayEveryGoodFrameAndSayWhatWasSkipped) {
+  const Bytes tag = id3v2(3, textFrame(3, "TIT2", 0, text("Part")), 40);
+  const Bytes first = tag + frames(mpeg1Stereo128k, 3) + id3v1("One", "");
+  const Bytes second = tag + frames(mpeg1Stereo128k, 2) + apeTag(50) + id3v1("Two", "");
+  Mp3Stream joined = scanned(first + second);
+  EXPECT_EQ(joined.frames, 5u);
+  EXPECT_EQ(joined.runs.size(), 2u);
+  EXPECT_EQ(mp3StreamNotice(joined), "") << "tags between and after the audio are no damage";
+  EXPECT_EQ(joined.end, first.size() + second.size() - 128 - 50 - 64);
+
+  Bytes damaged = frames(mpeg1Stereo128k, 5);
+  damaged[2 * 417] = 0x00;  // the third frame's header
+  Mp3Stream stream = scanned(damaged);
+  EXPECT_EQ(stream.frames, 4u);
+  EXPECT_EQ(stream.skippedBytes, 417u);
+  EXPECT_EQ(mp3StreamNotice(stream), "skipped 417 bytes that are not audio (damage, or files joined)");
+
+  stream = scanned(frames(mpeg1Stereo128k, 2) + Bytes(1000, 0x55) + frames(mpeg1Stereo128k, 2) + id3v1("T", ""));
+  EXPECT_EQ(stream.frames, 4u);
+  EXPECT_EQ(stream.skippedBytes, 1000u);
+
+  // The search for the next frame gives up after 64 KiB: the rest is skipped.
+  stream = scanned(frames(mpeg1Stereo128k, 2) + Bytes(70000, 0) + frames(mpeg1Stereo128k, 2));
+  EXPECT_EQ(stream.frames, 2u);
+  EXPECT_EQ(stream.skippedBytes, 70000u + 2 * 417);
+}
+
+TEST(Mp3Stream, AChangeOfSampleRateOrChannelsEndsTheStreamThereAndSaysSo) {
+  const Mp3Stream stream = scanned(frames(mpeg1Stereo128k, 4) + frames(mpeg2Mono64k, 3));
+  EXPECT_EQ(stream.frames, 4u);
+  EXPECT_EQ(stream.end, 4u * 417);
+  // 4 frames of 1152 samples at 44100 Hz: 0.104 s.
+  EXPECT_EQ(mp3StreamNotice(stream), "changes from 44100 Hz stereo to 22050 Hz mono at 0.1 s; it plays up to there");
+}
