@@ -145,6 +145,7 @@ user_names() {
   done
 }
 exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' | user_names >&2)  # Wine's and ALSA's chatter
+filter=$!
 status=0
 if [ -n "${VEXIL_WINE_SESSION:-}" ]; then  # inside a Wine session already (the tests)
   play "${args[@]}" || status=$?
@@ -159,4 +160,7 @@ else                                     # headless: a private Xvfb
   "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" || status=$?
 fi
 [ -z "$out_given" ] && [ -n "${DISPLAY:-}" ] || say "pictures in $out/frames"
+# The last messages are still in the filter: let it write them out before this script ends.
+exec 2>&-
+for _ in $(seq 50); do kill -0 "$filter" 2>/dev/null || break; sleep 0.1; done
 exit "$status"

@@ -5,8 +5,7 @@
 #   long     a three-hour WAV (sparse), started 15 s before its end with --start: its length and
 #            the play time the plug-in is told, and it plays to its end
 #   mp3      two MP3 files joined with cat, one with a damaged header: all of both plays, one line
-#            tells the bytes skipped; a join of 44.1 and 22.05 kHz plays up to the change and says
-#            so; the ID3v2 title "Part “One” €" comes out in code page 1252 (C.UTF-8)
+#            tells the bytes skipped; the ID3v2 title "Part “One” €" comes out in code page 1252
 #   titles   tools/play.sh with a 96 kHz 24-bit FLAC tagged "Søren Ålund - Café Noël" and an
 #            untagged "--Café.flac" given after --: 44.1 kHz, titles in code page 1252 (Wine's
 #            locale is pinned to C.UTF-8, whose ANSI code page is 1252); a damaged cache entry is
@@ -24,7 +23,16 @@ expect() { LC_ALL=C grep -aqE -- "$1" "$2" || { cat "$2"; fail "no line matching
 reject() { ! grep -aqE -- "$1" "$2" || { cat "$2"; fail "a line matching '$1' in $2"; }; }
 
 long() {
-  python3 "$here/make_long_wav.py" "$out/Three Hours.wav" 10800 20
+  # 44.1 kHz 16-bit stereo, a tone (peak 12000) in the last 20 s; the silence is a hole in the file.
+  python3 - "$out/Three Hours.wav" <<'PY'
+import math, struct, sys
+frames, tone = 10800 * 44100, 20 * 44100
+with open(sys.argv[1], "wb") as out:
+    out.write(b"RIFF" + struct.pack("<I", 36 + frames * 4) + b"WAVEfmt " + struct.pack("<IHHIIHH", 16, 1, 2, 44100, 176400, 4, 16))
+    out.write(b"data" + struct.pack("<I", frames * 4))
+    out.seek(44 + (frames - tone) * 4)
+    out.write(b"".join(struct.pack("<hh", v, v) for v in (int(12000 * math.sin(i * 0.0627)) for i in range(tone))))
+PY
   "$wine_run" "$vishost" --mute --module 2 --start 10785 --seconds 40 --trace-queries \
     "$(winpath "$out/Three Hours.wav")" >"$out/run.txt" 2>&1 || { cat "$out/run.txt"; fail "vishost failed"; }
   rm -f "$out/Three Hours.wav"
@@ -40,21 +48,17 @@ mp3() {
   local tone=(-f lavfi -i "sine=frequency=660:duration=4,volume=0.4")
   ffmpeg -nostdin -v error "${tone[@]}" -ar 44100 -ac 1 -c:a libmp3lame -b:a 64k -metadata title="Part “One” €" "$out/a.mp3"
   ffmpeg -nostdin -v error "${tone[@]}" -ar 44100 -ac 1 -c:a libmp3lame -b:a 64k -metadata title="Part Two" "$out/b.mp3"
-  ffmpeg -nostdin -v error "${tone[@]}" -ar 22050 -ac 1 -c:a libmp3lame -b:a 32k "$out/low.mp3"
   cat "$out/a.mp3" "$out/b.mp3" >"$out/Joined.mp3"
   # A damaged stretch of 1000 bytes in the middle of the first file's audio.
   cp "$out/Joined.mp3" "$out/Damaged.mp3"
   printf '%*s' 1000 '' | tr ' ' 'x' | dd of="$out/Damaged.mp3" bs=1 seek=20000 conv=notrunc status=none
-  cat "$out/a.mp3" "$out/low.mp3" >"$out/Changes.mp3"
   "$wine_run" "$vishost" --mute --module 2 --frames 1 --trace-queries "$(winpath "$out/Joined.mp3")" \
-    "$(winpath "$out/Damaged.mp3")" "$(winpath "$out/Changes.mp3")" >"$out/run.txt" 2>&1 ||
+    "$(winpath "$out/Damaged.mp3")" >"$out/run.txt" 2>&1 ||
     { cat "$out/run.txt"; fail "vishost failed"; }
   # Both files' 4 s (and the encoder's lead-in and padding), the first one's tag for the title.
   expect $'^track 0: Part \x93One\x94 \x80, 8\\.[01][0-9] s, 44100 Hz, 1 channel' "$out/run.txt"
   expect 'Damaged\.mp3: skipped [0-9]+ bytes that are not audio' "$out/run.txt"
   expect '^track 1: Part .One. ., (7\.9|8\.0)[0-9] s' "$out/run.txt"
-  expect 'Changes\.mp3: changes from 44100 Hz mono to 22050 Hz mono at 4\.[01] s; it plays up to there' "$out/run.txt"
-  expect '^track 2: Part .One. ., 4\.[01][0-9] s' "$out/run.txt"
   reject 'Joined\.mp3: skipped' "$out/run.txt"
 }
 
