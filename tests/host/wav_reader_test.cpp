@@ -167,7 +167,7 @@ TEST(WavReader, FileIsReadAsItPlaysTitledByTagsAfterTheAudioUpToWhatRiffCanHold)
   EXPECT_EQ(audio.title, "After");
   EXPECT_EQ(audio.frameCount(), 3000u);
   EXPECT_TRUE(audio.samples.empty()) << "not held in memory";
-  int16_t frames[2 * 4];
+  int16_t frames[8];
   readPcmFrames(audio, 2998, 4, frames);  // two frames of audio, then silence past the end
   EXPECT_EQ(std::vector<int16_t>(frames, frames + 8), (std::vector<int16_t>{2998, -2998, 2999, -2999, 0, 0, 0, 0}));
 
