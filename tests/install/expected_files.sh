@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Usage: expected_files.sh NATIVE_BUILD_DIR
+# The files an install holds, relative to its prefix, sorted: the programs, every texture quorbel
+# loads (those the build drew), the menu entry, its icon, the copyright file.
+set -euo pipefail
+{
+  printf '%s\n' bin/quorbel-live bin/quorbel-feed libexec/quorbel/quorbel share/applications/quorbel.desktop \
+    share/icons/hicolor/128x128/apps/quorbel.png share/doc/quorbel/copyright
+  for texture in "$1"/viewer/textures/*.tga; do echo "share/quorbel/textures/${texture##*/}"; done
+} | sort

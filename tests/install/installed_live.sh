@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Usage: installed_live.sh NATIVE_BUILD_DIR OUT_DIR   (inside pulse_session.sh)
+#
+# Installs the build into a temporary DESTDIR and checks the list of files. Then the installed
+# quorbel-live and quorbel-feed: their versions; the sources listed (a second null sink,
+# "vexil_other", joins the default one); an unknown source and a missing server refused with
+# the reason, on standard error and in the system log (a logger on PATH that keeps the lines);
+# --no-feed needing no server. Last, quorbel-live --source vexil_other.monitor under Xvfb while
+# the kicks play into vexil_other only, the default output silent (tests/live/quorbel_live.sh).
+set -euo pipefail
+build=$(cd "$1" && pwd) out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+stage=$(mktemp -d /tmp/quorbel-install-XXXXXX)
+trap 'rm -rf "$stage"' EXIT
+fail() { echo "installed: FAIL: $*" >&2; exit 1; }
+
+DESTDIR=$stage/root cmake --install "$build" --prefix /opt/quorbel >/dev/null
+prefix=$stage/root/opt/quorbel
+diff <("$here/expected_files.sh" "$build") <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort) ||
+  fail "the install does not hold the files it should (< missing, > extra)"
+live=$prefix/bin/quorbel-live
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[ "$("$live" --version)" = "quorbel-live $version" ] && [ "$("$prefix/bin/quorbel-feed" --version)" = "quorbel-feed $version" ] ||
+  fail "--version does not say $version: '$("$live" --version)', '$("$prefix/bin/quorbel-feed" --version)'"
+"$live" --help | grep -q -- '--source NAME' || fail "quorbel-live --help does not name --source"
+
+pactl load-module module-null-sink sink_name=vexil_other 'sink_properties=device.description="Other Output"' >/dev/null
+sources=$("$live" --list-sources)
+echo "$sources"
+grep -Eq '^ +vexil_test\.monitor +Monitor of Vexil Test Output$' <<<"$sources" &&
+  grep -Eq '^ +vexil_other\.monitor +Monitor of Other Output$' <<<"$sources" ||
+  fail "--list-sources does not list both monitors with their descriptions"
+grep -q 'vexil_other\.monitor.*Monitor of Other Output' <(DISPLAY='' "$here/../../tools/play.sh" --list-sources) ||
+  fail "play.sh --list-sources does not list the second monitor"
+
+mkdir "$stage/bin" "$stage/runtime"
+printf '#!/bin/sh\n{ echo "$*"; [ "$3" = -f ] && cat "$4"; } >>"%s"\n' "$stage/syslog" >"$stage/bin/logger"
+chmod +x "$stage/bin/logger"
+refused() {  # refused WHAT EXPECTED ARGS...: quorbel-live fails, saying EXPECTED on stderr and to the log
+  local what=$1 expected=$2 status=0
+  shift 2
+  : >"$stage/syslog"
+  PATH=$stage/bin:$PATH XDG_RUNTIME_DIR=$stage/runtime "$@" 2>"$stage/stderr" || status=$?
+  echo "installed: $what: status $status:"; sed 's/^/  /' "$stage/stderr"
+  [ "$status" -ne 0 ] || fail "$what: quorbel-live did not fail"
+  grep -Eq "$expected" "$stage/stderr" || fail "$what: standard error does not say '$expected'"
+  grep -Eq "$expected" "$stage/syslog" || fail "$what: the system log does not say '$expected'"
+  [ -z "$(ls -A "$stage/runtime")" ] || fail "$what: the working folder stays behind"
+}
+refused "unknown source" "cannot record 'nope'" "$live" --source nope
+grep -q 'vexil_other\.monitor  *Monitor of Other Output' "$stage/stderr" || fail "the unknown source's error does not list the sources"
+refused "no sound server" "no sound server" env PULSE_SERVER="unix:$stage/none" "$live"
+# quorbel itself fails here (no display), but no feeder was asked for a server.
+status=0
+PULSE_SERVER="unix:$stage/none" DISPLAY="" XDG_RUNTIME_DIR=$stage/runtime "$live" --no-feed 2>"$stage/stderr" || status=$?
+! grep -q 'sound server' "$stage/stderr" && grep -q 'quorbel ended with status' "$stage/stderr" ||
+  fail "--no-feed still starts the feeder: $(cat "$stage/stderr")"
+
+QUORBEL_LIVE_SINK=vexil_other "$here/../live/quorbel_live.sh" "$out" "$live" --source vexil_other.monitor
