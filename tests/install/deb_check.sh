@@ -3,7 +3,7 @@
 #
 # Builds the Debian package with CPack, as `make deb` does, and reads it with dpkg-deb: its file
 # name and version, the files under /usr (those of an install), the menu entry, and a Depends
-# field that names the packages of the libraries the programs link and of the launcher's tools.
+# field that names the packages of the libraries the programs link and of the launcher's logger.
 set -euo pipefail
 build=$(cd "$1" && pwd) out=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,16 +22,22 @@ diff <("$here/expected_files.sh" "$build" | sed 's|^|usr/|') \
   fail "the package does not hold the files of an install under /usr (< missing, > extra)"
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ && $2 != "root/root" { bad = 1 } END { exit bad }' || fail "files not owned by root"
 
-depends=$(dpkg-deb -f "$deb" Depends)
-# quorbel: GL, GLU, freeglut; quorbel-feed: PulseAudio's client libraries; the launcher: logger.
-for library in libGL.so.1 libGLU.so.1 libglut.so.3 libpulse-simple.so.0 libpulse.so.0 libstdc++.so.6 libc.so.6; do
-  package=$(dpkg -S "*/$library" | sed -n '1s/:.*//p')
-  grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package (for $library): $depends"
-done
-grep -Eq '(^|, )bsdutils( |,|$)' <<<"$depends" || fail "Depends lacks bsdutils (logger, for the launcher)"
-
 mkdir "$out/root"
 dpkg-deb -x "$deb" "$out/root"
+depends=$(dpkg-deb -f "$deb" Depends)
+depended=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')  # the package names, alternatives too
+# Every library quorbel and quorbel-feed link comes from a package named in Depends; logger, which
+# the launcher calls, too.
+for program in usr/libexec/quorbel/quorbel usr/bin/quorbel-feed; do
+  linked=$(ldd "$out/root/$program")
+  for library in $(readelf -d "$out/root/$program" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+    path=$(awk -v l="$library" '$1 == l { print $3 }' <<<"$linked")
+    package=$(dpkg -S "*${path#/usr}" | sed -n '1s/:.*//p')  # /lib or /usr/lib: the /usr merge
+    grep -qxF "$package" <<<"$depended" || fail "Depends lacks $package (for $program's $library): $depends"
+  done
+done
+grep -qx bsdutils <<<"$depended" || fail "Depends lacks bsdutils (logger, for the launcher)"
+
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$out/root/usr/share/applications/quorbel.desktop" || fail "the menu entry is not valid"
 fi

@@ -25,7 +25,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
   fail "--version does not say $version: '$("$live" --version)', '$("$prefix/bin/quorbel-feed" --version)'"
 "$live" --help | grep -q -- '--source NAME' || fail "quorbel-live --help does not name --source"
 
-pactl load-module module-null-sink sink_name=vexil_other 'sink_properties=device.description="Other Output"' >/dev/null
+pactl load-module module-null-sink sink_name=vexil_other 'sink_properties=device.description="Other\ Output"' >/dev/null
 sources=$("$live" --list-sources)
 echo "$sources"
 grep -Eq '^ +vexil_test\.monitor +Monitor of Vexil Test Output$' <<<"$sources" &&
