@@ -9,6 +9,7 @@
 # the textures; Escape in quorbel ends quorbel and the feeder, and the folder goes.
 set -euo pipefail
 out=$(mkdir -p "$1" && cd "$1" && pwd)
+rm -f "$out"/frame_*.png
 shift
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/quorbel-live-XXXXXX)
