@@ -21,18 +21,14 @@ diff <("$here/expected_files.sh" "$build") <(cd "$prefix" && find . ! -type d | 
 live=$prefix/bin/quorbel-live
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-[ "$("$live" --version)" = "quorbel-live $version" ] && [ "$("$prefix/bin/quorbel-feed" --version)" = "quorbel-feed $version" ] ||
-  fail "--version does not say $version: '$("$live" --version)', '$("$prefix/bin/quorbel-feed" --version)'"
-"$live" --help | grep -q -- '--source NAME' || fail "quorbel-live --help does not name --source"
+[ "$("$live" --version) $("$prefix/bin/quorbel-feed" --version)" = "quorbel-live $version quorbel-feed $version" ] ||
+  fail "--version does not say $version: $("$live" --version), $("$prefix/bin/quorbel-feed" --version)"
 
 pactl load-module module-null-sink sink_name=vexil_other 'sink_properties=device.description="Other\ Output"' >/dev/null
-sources=$("$live" --list-sources)
-echo "$sources"
-grep -Eq '^ +vexil_test\.monitor +Monitor of Vexil Test Output$' <<<"$sources" &&
-  grep -Eq '^ +vexil_other\.monitor +Monitor of Other Output$' <<<"$sources" ||
-  fail "--list-sources does not list both monitors with their descriptions"
-grep -q 'vexil_other\.monitor.*Monitor of Other Output' <(DISPLAY='' "$here/../../tools/play.sh" --list-sources) ||
-  fail "play.sh --list-sources does not list the second monitor"
+for lister in "$live" "$here/../../tools/play.sh"; do
+  [ "$("$lister" --list-sources | grep -Ec '^ +vexil_(test\.monitor +Monitor of Vexil Test|other\.monitor +Monitor of Other) Output$')" -eq 2 ] ||
+    fail "$lister --list-sources does not list both monitors with their descriptions: $("$lister" --list-sources)"
+done
 
 mkdir "$stage/bin" "$stage/runtime"
 printf '#!/bin/sh\n{ echo "$*"; [ "$3" = -f ] && cat "$4"; } >>"%s"\n' "$stage/syslog" >"$stage/bin/logger"
@@ -52,8 +48,7 @@ refused "unknown source" "cannot record 'nope'" "$live" --source nope
 grep -q 'vexil_other\.monitor  *Monitor of Other Output' "$stage/stderr" || fail "the unknown source's error does not list the sources"
 refused "no sound server" "no sound server" env PULSE_SERVER="unix:$stage/none" "$live"
 # quorbel itself fails here (no display), but no feeder was asked for a server.
-status=0
-PULSE_SERVER="unix:$stage/none" DISPLAY="" XDG_RUNTIME_DIR=$stage/runtime "$live" --no-feed 2>"$stage/stderr" || status=$?
+PULSE_SERVER="unix:$stage/none" DISPLAY="" XDG_RUNTIME_DIR=$stage/runtime "$live" --no-feed 2>"$stage/stderr" || true
 ! grep -q 'sound server' "$stage/stderr" && grep -q 'quorbel ended with status' "$stage/stderr" ||
   fail "--no-feed still starts the feeder: $(cat "$stage/stderr")"
 
