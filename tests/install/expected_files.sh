@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Usage: expected_files.sh NATIVE_BUILD_DIR
-# The files an install holds, relative to its prefix, sorted: the programs, every texture quorbel
-# loads (those the build drew), the menu entry, its icon, the copyright file.
+# The files an install holds, relative to its prefix, sorted (the textures: those the build drew).
 set -euo pipefail
 {
   printf '%s\n' bin/quorbel-live bin/quorbel-feed libexec/quorbel/quorbel share/applications/quorbel.desktop \

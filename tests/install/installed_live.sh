@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # Usage: installed_live.sh NATIVE_BUILD_DIR OUT_DIR   (inside pulse_session.sh)
 #
-# Installs the build into a temporary DESTDIR and checks the list of files. Then the installed
-# quorbel-live and quorbel-feed: their versions; the sources listed (a second null sink,
-# "vexil_other", joins the default one); an unknown source and a missing server refused with
-# the reason, on standard error and in the system log (a logger on PATH that keeps the lines);
-# --no-feed needing no server. Last, quorbel-live --source vexil_other.monitor under Xvfb while
-# the kicks play into vexil_other only, the default output silent (tests/live/quorbel_live.sh).
+# A DESTDIR install: its files, versions, the sources listed (plus a null sink "vexil_other"), an
+# unknown source and a missing server refused on stderr and to logger, --no-feed needing no
+# server; then quorbel-live --source vexil_other.monitor under Xvfb with the kicks played into
+# vexil_other only, the default output silent (tests/live/quorbel_live.sh).
 set -euo pipefail
 build=$(cd "$1" && pwd) out=$2
 here=$(cd "$(dirname "$0")" && pwd)
@@ -47,8 +45,7 @@ refused() {  # refused WHAT EXPECTED ARGS...: quorbel-live fails, saying EXPECTE
 refused "unknown source" "cannot record 'nope'" "$live" --source nope
 grep -q 'vexil_other\.monitor  *Monitor of Other Output' "$stage/stderr" || fail "the unknown source's error does not list the sources"
 refused "no sound server" "no sound server" env PULSE_SERVER="unix:$stage/none" "$live"
-# quorbel itself fails here (no display), but no feeder was asked for a server.
-PULSE_SERVER="unix:$stage/none" DISPLAY="" XDG_RUNTIME_DIR=$stage/runtime "$live" --no-feed 2>"$stage/stderr" || true
+PULSE_SERVER="unix:$stage/none" DISPLAY="" XDG_RUNTIME_DIR=$stage/runtime "$live" --no-feed 2>"$stage/stderr" || true  # no display
 ! grep -q 'sound server' "$stage/stderr" && grep -q 'quorbel ended with status' "$stage/stderr" ||
   fail "--no-feed still starts the feeder: $(cat "$stage/stderr")"
 
