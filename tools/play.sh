@@ -12,6 +12,8 @@
 #
 # --live records the monitor of the default output (PulseAudio, or PipeWire's PulseAudio service)
 # with parec and hands it to vishost --live; nothing is played back, the desktop already does.
+# --source NAME records another source instead (a monitor, a microphone, a virtual cable);
+# --list-sources lists their names and descriptions.
 #
 # With a DISPLAY it plays in a window, with sound. Without one it runs under Xvfb and writes the
 # pictures into DIR/frames, 10 a second (--out DIR, default out/play; --out also captures in a
@@ -19,25 +21,29 @@
 #
 # OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
 #          --start S (begin S seconds into the first file),
-#          --trace-queries (print vishost's answers to the plug-in's title queries);
+#          --trace-queries (print vishost's answers to the plug-in's title queries),
+#          --source NAME, --list-sources (with --live);
 #          -- ends the options (for file names that begin with --)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$here/../build/win64
 say() { echo "play: $*" >&2; }
 
-live=0 module=0 seconds="" start="" out="$here/../out/play" out_given="" capture_fps=10 trace=""
+live=0 module=0 seconds="" start="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source=""
 files=() wavs=() names=()  # names: each cached WAV as vishost sees it, then the user's file
 while [ $# -gt 0 ]; do
   case "$1" in
     --live) live=1 ;;
+    --source) source=${2:?--source needs a name (see --list-sources)}; shift ;;
+    --list-sources) pactl list sources | awk '$1 == "Name:" { name = $2 }
+      $1 == "Description:" { sub(/^[ \t]*Description: /, ""); printf "  %s  %s\n", name, $0 }'; exit ;;
     --module) module=${2:?--module needs a number}; shift ;;
     --seconds) seconds=${2:?--seconds needs a number}; shift ;;
     --start) start=${2:?--start needs a number of seconds}; shift ;;
     --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
     --capture-fps) capture_fps=${2:?--capture-fps needs a number}; shift ;;
     --trace-queries) trace=--trace-queries ;;
-    --help|-h) sed -n '2,23s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --help|-h) sed -n '2,26s/^# \{0,1\}//p' "$0"; exit 0 ;;
     --) shift; files+=("$@"); break ;;
     --*) say "unknown option '$1' (see --help)"; exit 2 ;;
     *) files+=("$1") ;;
@@ -100,14 +106,16 @@ if [ "$live" -eq 1 ]; then
   pactl info >/dev/null 2>&1 || { say "no sound server to record (PulseAudio or PipeWire)"; exit 1; }
   # PulseAudio before 15 has no get-default-sink; its "pactl info" names the sink.
   sink=$(pactl get-default-sink 2>/dev/null || pactl info 2>/dev/null | sed -n 's/^Default Sink: //p')
-  name=$(pactl list sources 2>/dev/null | awk -v m="$sink.monitor" '
+  monitor=${source:-$sink.monitor}
+  name=$(pactl list sources 2>/dev/null | awk -v m="$monitor" '
     $1 == "Name:" { here = ($2 == m) } here && $1 == "Description:" { sub(/^[ \t]*Description: /, ""); print; exit }')
+  if [ -z "$name" ] && [ -n "$source" ]; then say "no source '$source'; the sources are:"; "$0" --list-sources >&2; exit 1; fi
   if [ -z "$name" ]; then
     say "no monitor of the default output '${sink:-(none named)}' found; recording @DEFAULT_MONITOR@"
     name="monitor of the default output"
   fi
   args+=(--live --live-source "$name")
-  input() { parec -d @DEFAULT_MONITOR@ --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
+  input() { parec -d "${source:-@DEFAULT_MONITOR@}" --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
 else
   for file in "${files[@]}"; do
     if wav=$(decoded "$file"); then wavs+=("$(winpath "$wav")"); names+=("$(winpath "$wav")" "$file"); fi
