@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -79,7 +80,10 @@ RECT pictureArea() {
   if (window && (GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME) && GetClientRect(window, &client)) {
     POINT corner = {0, 0};
     ClientToScreen(window, &corner);
-    return RECT{corner.x, corner.y, corner.x + client.right, corner.y + client.bottom};
+    // Only what lies on the screen can be copied from it.
+    return RECT{std::max<LONG>(corner.x, 0), std::max<LONG>(corner.y, 0),
+                std::min<LONG>(corner.x + client.right, GetSystemMetrics(SM_CXSCREEN)),
+                std::min<LONG>(corner.y + client.bottom, GetSystemMetrics(SM_CYSCREEN))};
   }
   int width, height;
   pictureSize(width, height);

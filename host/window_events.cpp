@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -37,14 +38,17 @@ bool parseWindowEvent(const std::string& text, WindowEvent& event) {
 
 namespace {
 
-// The outer size that gives the window a client area of width x height.
+// Gives the window a client area of width x height, moved up and left as far as it takes to stay
+// on the screen (as a user makes room before dragging the frame), so captures hold all of it.
 void resizeClient(HWND window, int width, int height) {
   RECT outer, client;
   GetWindowRect(window, &outer);
   GetClientRect(window, &client);
-  const int frameWidth = (outer.right - outer.left) - client.right;
-  const int frameHeight = (outer.bottom - outer.top) - client.bottom;
-  SetWindowPos(window, nullptr, 0, 0, width + frameWidth, height + frameHeight, SWP_NOMOVE | SWP_NOZORDER);
+  const int outerWidth = width + (outer.right - outer.left) - client.right;
+  const int outerHeight = height + (outer.bottom - outer.top) - client.bottom;
+  const int left = std::max(0, std::min(int(outer.left), GetSystemMetrics(SM_CXSCREEN) - outerWidth));
+  const int top = std::max(0, std::min(int(outer.top), GetSystemMetrics(SM_CYSCREEN) - outerHeight));
+  SetWindowPos(window, nullptr, left, top, outerWidth, outerHeight, SWP_NOZORDER);
 }
 
 void apply(HWND window, const WindowEvent& event) {

@@ -23,11 +23,11 @@ struct WatchingState {
 
 WatchingState state;
 
-RECT monitorArea(HWND near, bool workArea) {
+RECT monitorArea(HWND player, bool workArea) {
   MONITORINFO info;
   std::memset(&info, 0, sizeof info);
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoA(MonitorFromWindow(near, MONITOR_DEFAULTTOPRIMARY), &info)) return RECT{0, 0, 640, 480};
+  if (!GetMonitorInfoA(MonitorFromWindow(player, MONITOR_DEFAULTTOPRIMARY), &info)) return RECT{0, 0, 640, 480};
   return workArea ? info.rcWork : info.rcMonitor;
 }
 
@@ -38,8 +38,8 @@ RECT frameOf(DWORD style) {
   return RECT{-r.left, -r.top, r.right, r.bottom};
 }
 
-RECT windowRectFromSettings(HWND near) {
-  return placeWindow(monitorArea(near, true), frameOf(windowStyle), windowSettings.clientWidth,
+RECT windowRectFromSettings(HWND player) {
+  return placeWindow(monitorArea(player, true), frameOf(windowStyle), windowSettings.clientWidth,
                      windowSettings.clientHeight, windowSettings.windowX, windowSettings.windowY);
 }
 

@@ -399,7 +399,7 @@ struct SimDirect3D : Sim<IDirect3D2> {
 };
 
 struct SimDirectDraw : Sim<IDirectDraw> {
-  DWORD width = 640, height = 480, bpp = 16;
+  DWORD width = 1920, height = 1080, bpp = 32;  // the desktop's mode until SetDisplayMode
   SimDirectDraw() : Sim("ddraw") {}
   void* query(REFIID iid) override {
     if (iid == IID_IDirect3D2) return static_cast<IDirect3D2*>(make<SimDirect3D>(this));
@@ -453,16 +453,15 @@ struct SimDirectDraw : Sim<IDirectDraw> {
     if (SUCCEEDED(hr)) *out = make<SimClipper>();
     return hr;
   }
-  // The desktop's mode before any change: 1920 x 1080 at 32 bits per pixel.
   HRESULT GetDisplayMode(LPDDSURFACEDESC out) override {
     HRESULT hr = traced("GetDisplayMode");
     if (FAILED(hr)) return hr;
     std::memset(out, 0, sizeof *out);
     out->dwSize = sizeof *out;
     out->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-    out->dwWidth = 1920;
-    out->dwHeight = 1080;
-    out->ddpfPixelFormat.dwRGBBitCount = 32;
+    out->dwWidth = width;
+    out->dwHeight = height;
+    out->ddpfPixelFormat.dwRGBBitCount = bpp;
     return S_OK;
   }
 };
