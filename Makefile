@@ -5,7 +5,7 @@ WIN32  := build/win32
 WIN64  := build/win64
 SANITIZE := build/sanitize
 
-.PHONY: all deps build native win32 win64 test test-native test-sanitize test-wine test-wine32 test-wine64 demo play live quorbel-live dist clean mutants
+.PHONY: all deps build native win32 win64 test test-native test-sanitize test-wine test-wine32 test-wine64 demo play live quorbel-live install deb dist clean mutants
 
 all: build
 
@@ -85,6 +85,18 @@ live: native win64
 
 quorbel-live: native
 	@tools/quorbel-live.sh
+
+# quorbel as an installed program: quorbel-live and quorbel-feed in PREFIX/bin, quorbel, its
+# textures, menu entry and icon (make install PREFIX=~/.local; DESTDIR=... stages it elsewhere).
+PREFIX ?= /usr/local
+install: native
+	@cmake --install $(NATIVE) --prefix $(PREFIX)
+
+# out/quorbel_VERSION_amd64.deb (apt-get install ./out/quorbel_*.deb).
+deb: native
+	@rm -rf $(NATIVE)/package out/quorbel_*_amd64.deb
+	@cpack --config $(NATIVE)/CPackConfig.cmake -B $(NATIVE)/package >/dev/null
+	@mkdir -p out && cp $(NATIVE)/package/quorbel_*_amd64.deb out/ && ls out/quorbel_*_amd64.deb
 
 # out/vexilumarine-plugin.zip: the i686 plug-in (the player is 32-bit) laid out as the player's folder.
 dist: native win32

@@ -11,6 +11,8 @@
 #
 # --live records the monitor of the default output (PulseAudio, or PipeWire's PulseAudio service)
 # with parec and hands it to vishost --live; nothing is played back, the desktop already does.
+# --source NAME records another source instead (a monitor, a microphone, a virtual cable);
+# --list-sources lists their names and descriptions.
 #
 # With a DISPLAY it plays with sound in a plain, resizable window that fits the screen (no Wine
 # virtual desktop): Alt+Enter there goes full screen at the screen's size and back, Escape ends,
@@ -22,17 +24,21 @@
 #
 # OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
 #          --full-screen, --desktop-size,
-#          --trace-queries (print vishost's answers to the plug-in's title queries)
+#          --trace-queries (print vishost's answers to the plug-in's title queries),
+#          --source NAME, --list-sources (with --live)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$here/../build/win64
 say() { echo "play: $*" >&2; }
 
-live=0 module=0 seconds="" out="$here/../out/play" out_given="" capture_fps=10 trace="" watch=window
+live=0 module=0 seconds="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source="" watch=window
 files=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --live) live=1 ;;
+    --source) source=${2:?--source needs a name (see --list-sources)}; shift ;;
+    --list-sources) pactl list sources | awk '$1 == "Name:" { name = $2 }
+      $1 == "Description:" { sub(/^[ \t]*Description: /, ""); printf "  %s  %s\n", name, $0 }'; exit ;;
     --module) module=${2:?--module needs a number}; shift ;;
     --seconds) seconds=${2:?--seconds needs a number}; shift ;;
     --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
@@ -40,7 +46,7 @@ while [ $# -gt 0 ]; do
     --trace-queries) trace=--trace-queries ;;
     --full-screen) watch=full-screen ;;
     --desktop-size) watch=desktop-size ;;
-    --help|-h) sed -n '2,27s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --help|-h) sed -n '2,28s/^# \{0,1\}//p' "$0"; exit 0 ;;
     --*) say "unknown option '$1' (see --help)"; exit 2 ;;
     *) files+=("$1") ;;
   esac
@@ -96,12 +102,13 @@ if [ -n "$seconds" ]; then args+=(--seconds "$seconds"); else args+=(--frames 10
 if [ "$live" -eq 1 ]; then
   command -v parec >/dev/null || { say "parec is missing (Debian package pulseaudio-utils)"; exit 1; }
   pactl info >/dev/null 2>&1 || { say "no sound server to record (PulseAudio or PipeWire)"; exit 1; }
-  monitor=$(pactl get-default-sink 2>/dev/null).monitor
+  monitor=${source:-$(pactl get-default-sink 2>/dev/null).monitor}
   name=$(pactl list sources 2>/dev/null | awk -v m="$monitor" '
     $1 == "Name:" { here = ($2 == m) } here && $1 == "Description:" { sub(/^[ \t]*Description: /, ""); print; exit }')
+  if [ -z "$name" ] && [ -n "$source" ]; then say "no source '$source'; the sources are:"; "$0" --list-sources >&2; exit 1; fi
   [ -n "$name" ] || name="monitor of the default output"
   args+=(--live --live-source "$name")
-  input() { parec -d @DEFAULT_MONITOR@ --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
+  input() { parec -d "${source:-@DEFAULT_MONITOR@}" --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
 else
   playlist=0
   for file in "${files[@]}"; do
@@ -129,6 +136,7 @@ if [ -n "$out_given" ] || [ -z "${DISPLAY:-}" ]; then
   rm -f "$out"/frames/frame*.bmp
   args+=(--out "$(winpath "$out/frames")" --capture-fps "$capture_fps")
 fi
+export source  # `input` runs in the session's shell
 cd "$build/player"
 exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' >&2)  # Wine's and ALSA's chatter
 status=0

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Usage: quorbel_live.sh NATIVE_BUILD_DIR OUT_DIR   (inside pulse_session.sh)
+# Usage: quorbel_live.sh OUT_DIR LAUNCHER [ARGS...]   (inside pulse_session.sh)
 #
-# tools/quorbel-live.sh on a private Xvfb display while paplay plays kicks (make_beat.py) into
-# the private server's null sink: quorbel-feed records its monitor, quorbel draws from the frame
+# A quorbel-live launcher (tools/quorbel-live.sh, or an installed bin/quorbel-live) on a private
+# Xvfb display while paplay plays kicks (make_beat.py) into the private server's null sink, or
+# into the sink $QUORBEL_LIVE_SINK: quorbel-feed records a monitor, quorbel draws from the frame
 # file. Checks (quorbel_live_check.py): after the warm-up the beats come once per kick, each
-# brings circles, the pictures are not black; Escape in quorbel ends quorbel and the feeder.
+# brings circles, the pictures are not black; the run's working folder holds the frame file and
+# the textures; Escape in quorbel ends quorbel and the feeder, and the folder goes.
 set -euo pipefail
-build=$(cd "$1" && pwd)
-out=$(mkdir -p "$2" && cd "$2" && pwd)
+out=$(mkdir -p "$1" && cd "$1" && pwd)
+rm -f "$out"/frame_*.png
+shift
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/quorbel-live-XXXXXX)
 xvfb_pid="" live_pid="" player_pid=""
@@ -25,20 +28,24 @@ xvfb_pid=$!
 for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"
-export WINEPREFIX="$work/prefix"
-frame_file="$WINEPREFIX/drive_c/data.txt"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 python3 "$here/make_beat.py" "$work/beat.wav" 120
 mkdir -p "$work/frames"
 QUORBEL_CAPTURE_DIR="$work/frames" QUORBEL_CAPTURE_FRAMES="1200-1000000:40" QUORBEL_STATE_LOG="$work/state.log" \
-  "$here/../../tools/quorbel-live.sh" "$build" >"$work/stdout.txt" 2>"$work/stderr.txt" &
+  "$@" >"$work/stdout.txt" 2>"$work/stderr.txt" &
 live_pid=$!
-paplay "$work/beat.wav" &
+paplay ${QUORBEL_LIVE_SINK:+-d "$QUORBEL_LIVE_SINK"} "$work/beat.wav" &
 player_pid=$!
 
 python3 "$here/quorbel_live_check.py" wait "$work/state.log" 45 || fail "quorbel did not follow the kicks (see above)"
 wid=$(xdotool search --name "Quib's Winamp to OpenGL Audio Visual Flurbex" | head -n1)
 [ -n "$wid" ] || fail "no quorbel window"
+folders=("$XDG_RUNTIME_DIR"/quorbel-live.*)
+[ ${#folders[@]} -eq 1 ] && [ -f "${folders[0]}/drive_c/data.txt" ] && [ -f "${folders[0]}/textures/bars.tga" ] ||
+  fail "the working folder under XDG_RUNTIME_DIR lacks the frame file or the textures: $(ls -R "$XDG_RUNTIME_DIR")"
+feed_pid=$(pgrep -P "$live_pid" -x quorbel-feed) || fail "no quorbel-feed beside quorbel"
 # quorbel looks at the key at its next idle call: hold it down for a moment.
 xdotool windowfocus --sync "$wid" keydown Escape
 sleep 0.5
@@ -48,10 +55,9 @@ for _ in $(seq 1 100); do
   if ! kill -0 "$live_pid" 2>/dev/null; then status=0; wait "$live_pid" || status=$?; break; fi
   sleep 0.1
 done
-[ -n "$status" ] || fail "Escape did not end quorbel-live.sh"
+[ -n "$status" ] || fail "Escape did not end quorbel-live"
 live_pid=""
-[ "$status" -eq 0 ] || fail "quorbel-live.sh ended with status $status: $(cat "$work/stderr.txt")"
-before=$(stat -c %Y.%i "$frame_file")
-sleep 0.5
-[ "$(stat -c %Y.%i "$frame_file")" = "$before" ] || fail "the feeder goes on writing after quorbel ended"
+[ "$status" -eq 0 ] || fail "quorbel-live ended with status $status: $(cat "$work/stderr.txt")"
+! kill -0 "$feed_pid" 2>/dev/null || fail "quorbel-feed goes on after quorbel ended"
+[ -z "$(ls -A "$XDG_RUNTIME_DIR")" ] || fail "the working folder stays behind: $(ls "$XDG_RUNTIME_DIR")"
 python3 "$here/quorbel_live_check.py" check "$work" "$out"
