@@ -50,7 +50,7 @@ extern HWND pluginWindow;
 
 extern const char* const textureFiles[3];
 
-// How the picture reaches the screen: the specified full screen at the graphics mode, full
+// How the picture reaches the screen: the classic full screen at the graphics mode, full
 // screen at the desktop's own mode, or in a window at its client size (modeWidth x modeHeight
 // then hold the desktop's or the client area's size).
 enum class Watching { fullScreen, desktopSize, window };

@@ -177,7 +177,7 @@ bool handleWatchingMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     state.toggleRequested = 1;
     return true;
   }
-  if (watching != Watching::window) return false;  // full screen: any key ends it, as specified
+  if (watching != Watching::window) return false;  // full screen: any key ends it, as it always has
   switch (message) {
     case WM_KEYDOWN:
       // The player's own keys (play, pause, next) go on working while the window has the focus.

@@ -1,4 +1,4 @@
-// The ways of watching beside the specified full screen: the plug-in's window as a normal,
+// The ways of watching beside the classic full screen: the plug-in's window as a normal,
 // resizable window, full screen at the desktop's own size, and Alt+Enter between the two.
 #pragma once
 

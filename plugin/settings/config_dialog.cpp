@@ -21,7 +21,7 @@ constexpr FlagBox displayFlagBoxes[6] = {
     {1035, &Settings::showTime},   {1034, &Settings::blurredTimeDisplay}, {1031, &Settings::showFps}};
 constexpr FlagBox randomCycleBox = {1036, &Settings::randomEffectOrder};
 
-// Check boxes of the ways of watching beside the specified full screen.
+// Check boxes of the ways of watching beside the classic full screen.
 struct WatchingBox {
   int id;
   int* flag;

@@ -1,4 +1,4 @@
-// The ways of watching beside the specified full screen: in a window, or full screen at the
+// The ways of watching beside the classic full screen: in a window, or full screen at the
 // desktop's own mode, and the window's last place. Kept in "plugin.ini" with the other settings,
 // each key written only while it differs from its default, so a file that never used them stays
 // as it was.

@@ -143,7 +143,7 @@ TEST_F(WindowMode, KeysGoToThePlayerAndAltEnterSwitchesToTheDesktopsModeAtTheNex
   EXPECT_EQ(standin::misuses(), 0);
 
   restart();
-  start("windowed=FALSE\r\n");  // the specified full screen has no Alt+Enter, Escape ends it
+  start("windowed=FALSE\r\n");  // the classic full screen has no Alt+Enter, Escape ends it
   key(WM_SYSKEYDOWN, VK_RETURN, altDown);
   key(WM_KEYDOWN, VK_ESCAPE);
   render();
