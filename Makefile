@@ -75,12 +75,13 @@ demo: native win64
 	@tools/demo.sh $(WIN64) out
 
 # Your own music through the plug-in (make play FILES="a.flac b.ogg"; tools/play.sh takes names with
-# spaces), or what the desktop plays: through the plug-in (live) or quorbel (quorbel-live).
+# spaces), or what the desktop plays: through the plug-in (live) or quorbel (quorbel-live). On a
+# desktop both play in a window; PLAY_OPTIONS=--full-screen or --desktop-size plays full screen.
 play: native win64
-	@tools/play.sh $(FILES)
+	@tools/play.sh $(PLAY_OPTIONS) $(FILES)
 
 live: native win64
-	@tools/play.sh --live
+	@tools/play.sh --live $(PLAY_OPTIONS)
 
 quorbel-live: native
 	@tools/quorbel-live.sh

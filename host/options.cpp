@@ -40,7 +40,8 @@ const char* usageText() {
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
          "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
          "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries]\n"
-         "               [--resource-log S] [FILE.wav|.mp3]...\n"
+         "               [--resource-log S] [--windowed] [--window-size WxH] [--desktop-size]\n"
+         "               [--window-event-at F:key|escape|alt-enter|minimise|restore|WxH]... [FILE.wav|.mp3]...\n"
          "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n";
 }
 
@@ -68,6 +69,23 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     if (arg == "--list") o.list = true;
     else if (arg == "--config") o.config = true;
     else if (arg == "--widescreen") o.widescreen = true;
+    else if (arg == "--windowed") o.windowed = true;
+    else if (arg == "--desktop-size") o.desktopSize = true;
+    else if (arg == "--window-size") {
+      if (!value(text)) return false;
+      if (!parseSize(text, o.windowWidth, o.windowHeight)) {
+        error = "--window-size: '" + text + "' is not WIDTHxHEIGHT";
+        return false;
+      }
+    } else if (arg == "--window-event-at") {
+      WindowEvent event;
+      if (!value(text)) return false;
+      if (!parseWindowEvent(text, event)) {
+        error = "--window-event-at: '" + text + "' is not FRAME:key|escape|alt-enter|minimise|restore|WxH";
+        return false;
+      }
+      o.windowEvents.push_back(event);
+    }
     else if (arg == "--benchmark") o.benchmark = true;
     else if (arg == "--mute") o.mute = true;
     else if (arg == "--live") o.live = true;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "window_events.h"
+
 struct HostOptions {
   std::string pluginPath;  // empty: Plugins\vis_vexilumarine.dll beside vishost
   bool list = false;
@@ -17,6 +19,9 @@ struct HostOptions {
   std::string outDir = ".";
   int graphicsMode = -1;  // >= 0: written into the plug-in's ini before Init
   bool widescreen = false;
+  bool windowed = false;            // --windowed, --window-size, --desktop-size: written into plugin.ini too
+  int windowWidth = 0, windowHeight = 0;  // > 0: the window's client size
+  bool desktopSize = false;
   bool benchmark = false;
   std::vector<std::string> titles;  // replace the playlist's titles in order
   std::vector<std::string> files;   // the playlist; empty: the built-in demo song
@@ -32,6 +37,7 @@ struct HostOptions {
   double pauseAt = -1, pauseFor = 0;  // seconds after the start
   bool traceQueries = false;        // print every title and length query and its answer
   int resourceLogSeconds = 0;       // > 0: print what the process holds at this interval
+  std::vector<WindowEvent> windowEvents;  // keys, Alt+Enter, minimise, resize at given frames
 };
 
 // Parses argv; on a bad argument returns false with a one-line message in `error`.

@@ -35,6 +35,8 @@ Player player;
 // Where the visualisation thread is, for the query trace the host window prints.
 std::atomic<int> currentRun{1}, currentFrame{0};
 LiveInput live;
+// Key presses the plug-in passed on to the host window.
+std::atomic<int> keysReceived{0};
 
 PlaybackStatus currentStatus() { return options.live ? liveStatus(live) : playerStatus(player); }
 
@@ -59,6 +61,10 @@ LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     return answer;
   }
+  if (message == WM_KEYDOWN) {
+    keysReceived += 1;
+    return 0;
+  }
   if (message == visThreadDone) {
     PostQuitMessage(int(wParam));
     return 0;
@@ -73,7 +79,7 @@ std::string pluginFolder(const std::string& dllPath) {
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 
-// The plug-in's settings file as it was before --mode / --widescreen changed it for one run.
+// The plug-in's settings file as it was before --mode, --widescreen or --windowed changed it for one run.
 struct SavedIni {
   std::string path;
   bool existed = false;
@@ -111,6 +117,13 @@ SavedIni writePluginIni(const std::string& dllPath) {
     WritePrivateProfileStringA("Vexilumarine", "graphics mode", std::to_string(options.graphicsMode).c_str(),
                                ini.c_str());
   if (options.widescreen) WritePrivateProfileStringA("Vexilumarine", "widescreen", "TRUE", ini.c_str());
+  if (options.windowed) WritePrivateProfileStringA("Vexilumarine", "windowed", "TRUE", ini.c_str());
+  if (options.desktopSize) WritePrivateProfileStringA("Vexilumarine", "desktop size", "TRUE", ini.c_str());
+  if (options.windowWidth > 0) {
+    WritePrivateProfileStringA("Vexilumarine", "window width", std::to_string(options.windowWidth).c_str(), ini.c_str());
+    WritePrivateProfileStringA("Vexilumarine", "window height", std::to_string(options.windowHeight).c_str(),
+                               ini.c_str());
+  }
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
   return saved;
 }
@@ -181,15 +194,14 @@ void reportBenchmark(std::vector<double>& renderMs, double seconds) {
 }
 
 void captureNamedFrame(int frame) {
-  static int width = 0, height = 0;
-  if (width == 0) pictureSize(width, height);
+  const RECT area = pictureArea();
   char name[64];
   if (options.runs > 1)
     std::snprintf(name, sizeof name, "\\module%d-run%d-frame%05d.bmp", options.module, currentRun.load(), frame);
   else
     std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
   const std::string path = options.outDir + name;
-  if (!captureScreen(width, height, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
+  if (!captureScreenArea(area, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
 }
 
 void writeFrameFile(winampVisModule* module) {
@@ -323,6 +335,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
       std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
     if (!options.frameFile.empty()) writeFrameFile(module);
     if (frame == options.pressKeyAt) pressKeyInPluginWindow();
+    applyWindowEvents(options.windowEvents, frame);
     if (result != 0) break;
     if (options.benchmark) continue;
     if (options.playerTiming) {
@@ -367,7 +380,9 @@ DWORD WINAPI visThread(LPVOID) {
   const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
   int status = 1;
   // Test pass-through settings hold for this run only; the user's file is put back afterwards.
-  const bool overrideIni = !options.list && !options.config && (options.graphicsMode >= 0 || options.widescreen);
+  const bool overrideIni = !options.list && !options.config &&
+                           (options.graphicsMode >= 0 || options.widescreen || options.windowed ||
+                            options.desktopSize || options.windowWidth > 0);
   SavedIni savedIni;
   if (overrideIni) savedIni = writePluginIni(path);
   HMODULE dll = LoadLibraryA(path.c_str());
@@ -477,6 +492,7 @@ int main(int argc, char** argv) {
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   if (msg.message == WM_QUIT) status = int(msg.wParam);
   WaitForSingleObject(thread, INFINITE);
+  if (options.windowed || options.desktopSize) std::printf("vishost: the host window received %d key presses\n", keysReceived.load());
   CloseHandle(thread);
   DestroyWindow(hostWindow);
   return status;

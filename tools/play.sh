@@ -14,11 +14,16 @@
 # --source NAME records another source instead (a monitor, a microphone, a virtual cable);
 # --list-sources lists their names and descriptions.
 #
-# With a DISPLAY it plays in a window, with sound. Without one it runs under Xvfb and writes the
-# pictures into DIR/frames, 10 a second (--out DIR, default out/play; --out also captures in a
-# window; --capture-fps N for another rate).
+# With a DISPLAY it plays with sound in a plain, resizable window that fits the screen (no Wine
+# virtual desktop): Alt+Enter there goes full screen at the screen's size and back, Escape ends,
+# other keys go to vishost. --full-screen plays full screen at the plug-in's own graphics mode and
+# --desktop-size full screen at the screen's size, both in a Wine desktop of the screen's size
+# (a graphics mode larger than the screen cannot be set there). Without a DISPLAY it runs full
+# screen under Xvfb and writes the pictures into DIR/frames, 10 a second (--out DIR, default
+# out/play; --out also captures on a display; --capture-fps N for another rate).
 #
 # OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
+#          --full-screen, --desktop-size,
 #          --trace-queries (print vishost's answers to the plug-in's title queries),
 #          --source NAME, --list-sources (with --live)
 set -euo pipefail
@@ -26,7 +31,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$here/../build/win64
 say() { echo "play: $*" >&2; }
 
-live=0 module=0 seconds="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source=""
+live=0 module=0 seconds="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source="" watch=window
 files=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -39,7 +44,9 @@ while [ $# -gt 0 ]; do
     --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
     --capture-fps) capture_fps=${2:?--capture-fps needs a number}; shift ;;
     --trace-queries) trace=--trace-queries ;;
-    --help|-h) sed -n '2,23s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --full-screen) watch=full-screen ;;
+    --desktop-size) watch=desktop-size ;;
+    --help|-h) sed -n '2,28s/^# \{0,1\}//p' "$0"; exit 0 ;;
     --*) say "unknown option '$1' (see --help)"; exit 2 ;;
     *) files+=("$1") ;;
   esac
@@ -129,18 +136,24 @@ if [ -n "$out_given" ] || [ -z "${DISPLAY:-}" ]; then
   rm -f "$out"/frames/frame*.bmp
   args+=(--out "$(winpath "$out/frames")" --capture-fps "$capture_fps")
 fi
+export source  # `input` runs in the session's shell
 cd "$build/player"
 exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' >&2)  # Wine's and ALSA's chatter
 status=0
 if [ -n "${VEXIL_WINE_SESSION:-}" ]; then  # inside a Wine session already (the tests)
   play "${args[@]}" || status=$?
-elif [ -n "${DISPLAY:-}" ]; then          # in a window on this display
-  "$here/wine-session.sh" "$build" true  # makes the Wine prefix once
-  . "$here/wine-env.sh" "$build"
-  "$WINESERVER" -p
-  play "${args[@]}" || status=$?
-  "$WINESERVER" -k 2>/dev/null || true
+elif [ -n "${DISPLAY:-}" ]; then          # on this display, in a prefix of its own
+  screen=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ { size = $2 } END { print size }') || true
+  case "$watch" in
+    window) desktop=none; args+=(--windowed) ;;
+    desktop-size) desktop=${screen:-1600x1200}; args+=(--desktop-size) ;;
+    *) desktop=${screen:-1600x1200} ;;
+  esac
+  export -f input play
+  VEXIL_USE_DISPLAY=1 VEXIL_PREFIX_NAME=wineprefix-play VEXIL_DESKTOP=$desktop \
+    "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" || status=$?
 else                                     # headless: a private Xvfb
+  [ "$watch" = desktop-size ] && args+=(--desktop-size)
   export -f input play
   "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" || status=$?
 fi
