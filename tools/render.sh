@@ -82,22 +82,6 @@ args=(--render --fps "$fps" --module "$module")
 [ -z "$capture_at" ] || { mkdir -p "$frames_out"; args+=(--capture-at "$capture_at" --out "$(winpath "$(cd "$frames_out" && pwd)")"); }
 for wav in "${wavs[@]}"; do args+=("$(winpath "$wav")"); done
 
-# The music beside the frames: the WAVs one after the other, as long as the video.
-audio_inputs=() joined=""
-for i in "${!wavs[@]}"; do audio_inputs+=(-i "${wavs[$i]}"); joined+="[$((i + 1)):a]"; done
-
-# ffmpeg reads the frames from vishost's standard output; the stream's first line gives their size.
-encode() {
-  local header size
-  IFS= read -r header || { say "vishost sent no frames"; return 1; }
-  size=${header#frames }
-  [[ $size =~ ^[0-9]+x[0-9]+$ ]] || { say "vishost sent '$header', not a frame size"; return 1; }
-  ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt bgr0 -video_size "$size" -framerate "$fps" -i - \
-    "${audio_inputs[@]}" -filter_complex "${joined}concat=n=${#wavs[@]}:v=0:a=1[audio]" \
-    -map 0:v -map '[audio]' -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p \
-    -c:a aac -b:a 192k ${seconds:+-t "$seconds"} -movflags +faststart -f mp4 "$partial"
-}
-
 # The progress lines: in place on a terminal, else the first line of each tenth. Wine's and ALSA's
 # chatter is dropped; every other line passes.
 show_progress() {
@@ -123,11 +107,13 @@ cd "$player"
 "$WINELOADER" ./vishost.exe --list </dev/null >/dev/null 2>&1 || true
 say "rendering ${#wavs[@]} file(s) at $fps fps into $out"
 set +e
-"$WINELOADER" ./vishost.exe "${args[@]}" 2> >(show_progress) </dev/null | encode
+"$WINELOADER" ./vishost.exe "${args[@]}" 2> >(show_progress) </dev/null |
+  "$here/encode-video.sh" "$fps" "$partial" "$seconds" "${wavs[@]}"
 statuses=("${PIPESTATUS[@]}")
 set -e
 wait 2>/dev/null || true
-if [ "${statuses[0]}" -ne 0 ]; then say "vishost failed (exit status ${statuses[0]}); no video written"; exit 1; fi
+# ffmpeg first: when it fails, vishost fails too, on the broken pipe.
 if [ "${statuses[1]}" -ne 0 ]; then say "ffmpeg failed (exit status ${statuses[1]}); no video written"; exit 1; fi
+if [ "${statuses[0]}" -ne 0 ]; then say "vishost failed (exit status ${statuses[0]}); no video written"; exit 1; fi
 mv -f "$partial" "$out"
 say "$out: $(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$out") frames, $(du -h "$out" | cut -f1)"

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Usage: vishost.exe --render ... | encode-video.sh FPS OUT.mp4 SECONDS WAV...
+#
+# The encoder of offline video: reads vishost --render's stream on standard input (a line
+# "frames WIDTHxHEIGHT", then raw frames of 4 bytes a pixel: blue, green, red, unused) and writes
+# OUT.mp4 with ffmpeg: H.264 (yuv420p) and the WAVs one after the other as AAC, the index first so
+# that it starts playing at once. SECONDS (may be empty) cuts the sound to the video's length.
+set -euo pipefail
+fps=$1 out=$2 seconds=$3
+shift 3
+IFS= read -r header || { echo "encode-video: vishost sent no frames" >&2; exit 1; }
+size=${header#frames }
+[[ $size =~ ^[0-9]+x[0-9]+$ ]] || { echo "encode-video: vishost sent '$header', not a frame size" >&2; exit 1; }
+audio_inputs=() joined=""
+for i in $(seq 1 $#); do audio_inputs+=(-i "${!i}"); joined+="[$i:a]"; done
+exec ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt bgr0 -video_size "$size" -framerate "$fps" -i - \
+  "${audio_inputs[@]}" -filter_complex "${joined}concat=n=$#:v=0:a=1[audio]" \
+  -map 0:v -map '[audio]' -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p \
+  -c:a aac -b:a 192k ${seconds:+-t "$seconds"} -movflags +faststart -f mp4 "$out"
