@@ -77,8 +77,9 @@ int patchTimeImports(HMODULE module, const VirtualClock* clock) {
        entry->Name != 0; ++entry) {
     const char* dll = reinterpret_cast<const char*>(base + entry->Name);
     auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-    const auto* name =
-        entry->OriginalFirstThunk ? reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk) : nullptr;
+    const auto* name = entry->OriginalFirstThunk
+                           ? reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk)
+                           : nullptr;
     for (; slot->u1.Function != 0; ++slot, name = name ? name + 1 : nullptr) {
       const Replacement* r = replacementFor(base, dll, name, slot);
       if (r && writeSlot(slot, r->replacement)) ++patched;

@@ -282,6 +282,33 @@ void noteFrame(ResourceLog& log, double frameStart, double renderMs, double rend
   log.nextAt += options.resourceLogSeconds;
 }
 
+// Hands the picture just drawn to the run's sinks: the named BMPs, the steady BMP series (shown at
+// `seconds`), the encoder. False when the encoder fails: the run cannot go on.
+bool sendPicture(int frame, double seconds, SteadyCapture* steady) {
+  if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
+    captureNamedFrame(frame);
+  if (steady && !captureDueSlots(*steady, seconds))
+    std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
+  std::string error;
+  if (options.render && !encodeFrame(video, error)) {
+    std::fprintf(stderr, "vishost: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The real clock waits for the next frame's time (or the module's delay, as the player does); the
+// virtual clock does not wait: the next frame's time comes with its number.
+void waitForNextFrame(winampVisModule* module, int frame, double start) {
+  if (options.virtualClock) return;
+  if (options.playerTiming) {
+    Sleep(DWORD(std::max(module->delayMs, 0)));
+  } else {
+    const double wait = double(frame) / options.fps - (nowSeconds() - start);
+    if (wait > 0) Sleep(DWORD(wait * 1000.0));
+  }
+}
+
 // On stop the player zeroes the arrays and renders once more.
 void renderStopped(winampVisModule* module) {
   std::memset(module->spectrumData, 0, sizeof module->spectrumData);
@@ -318,13 +345,18 @@ int runModule(winampVisModule* module, HMODULE dll) {
   const int64_t playlistFrames = videoFrameCount(playlistSeconds(renderPlaylist), options.fps);
   const int64_t frameLimit = options.virtualClock ? virtualFrameLimit() : 0;
   RenderProgress progress{std::min(frameLimit, playlistFrames), options.fps};
+  if (options.render)
+    std::fprintf(stderr, "vishost: rendering %lld frames at %d fps; the plug-in gets the sound %d ms ahead of "
+                 "what is heard\n", static_cast<long long>(progress.frames), options.fps, module->latencyMs);
   int status = 0;
   for (int frame = 1;; ++frame) {
     currentFrame = frame;
     renderClock.frame = frame - 1;
     const double now = clockSeconds(start);
-    if (options.virtualClock ? frame > frameLimit : options.seconds > 0 ? now >= options.seconds : frame > options.frames)
-      break;
+    const bool done = options.virtualClock   ? frame > frameLimit
+                      : options.seconds > 0 ? now >= options.seconds
+                                            : frame > options.frames;
+    if (done) break;
     if (!pumpMessages()) {
       std::printf("vishost: the plug-in ended the visualisation at frame %d\n", frame);
       break;
@@ -352,29 +384,15 @@ int runModule(winampVisModule* module, HMODULE dll) {
       if (renderMs.empty()) benchmarkStart = before;
       renderMs.push_back((after - before) * 1000.0);
     }
-    if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
-      captureNamedFrame(frame);
-    if (options.render) {
-      std::string error;
-      if (!encodeFrame(video, error)) {
-        std::fprintf(stderr, "vishost: %s\n", error.c_str());
-        status = 1;
-        break;
-      }
-      reportProgress(progress, frame, after - start);
+    if (!sendPicture(frame, options.virtualClock ? now : after - start, steady ? &capture : nullptr)) {
+      status = 1;
+      break;
     }
-    if (steady && !captureDueSlots(capture, options.virtualClock ? now : after - start))
-      std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
+    if (options.render) reportProgress(progress, frame, after - start);
     if (!options.frameFile.empty()) writeFrameFile(module);
     if (frame == options.pressKeyAt) pressKeyInPluginWindow();
     if (result != 0) break;
-    if (options.benchmark || options.virtualClock) continue;
-    if (options.playerTiming) {
-      Sleep(DWORD(std::max(module->delayMs, 0)));
-    } else {
-      const double wait = double(frame) / options.fps - (nowSeconds() - start);
-      if (wait > 0) Sleep(DWORD(wait * 1000.0));
-    }
+    if (!options.benchmark) waitForNextFrame(module, frame, start);
   }
   if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
   module->Quit(module);

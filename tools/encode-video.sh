@@ -15,5 +15,5 @@ audio_inputs=() joined=""
 for i in $(seq 1 $#); do audio_inputs+=(-i "${!i}"); joined+="[$i:a]"; done
 exec ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt bgr0 -video_size "$size" -framerate "$fps" -i - \
   "${audio_inputs[@]}" -filter_complex "${joined}concat=n=$#:v=0:a=1[audio]" \
-  -map 0:v -map '[audio]' -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p \
+  -map 0:v -map '[audio]' -c:v libx264 -preset superfast -crf 18 -pix_fmt yuv420p \
   -c:a aac -b:a 192k ${seconds:+-t "$seconds"} -movflags +faststart -f mp4 "$out"

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Offline video end to end, inside a Wine session, from the player folder.
 
-usage: render_check.py EMULATOR VISHOST OUTDIR [--twice]
+usage: render_check.py EMULATOR VISHOST OUTDIR [--twice | --click]
 
 Without --twice: tools/render.sh with a tagged FLAC and Ogg file made here from the demo song and
 a file that is not audio, at 60 fps through the 2d Spectrum Analyser. The broken file gets one
@@ -10,8 +10,13 @@ decoded music lasts times 60 (+-1); the frames captured at 14 s and 17.5 s show 
 title. An existing OUT stays without --force, a bad --fps and no decodable file are refused.
 
 With --twice: vishost --render of "All effects" twice; every frame must be the same both times.
+
+With --click: silence with one click, through the 2d Spectrum Analyser (still in silence). The
+picture must first change on the frame whose sound, taken the module's latency ahead of what is
+heard, first holds the click (+-1 frame).
 """
 import hashlib
+import math
 import os
 import re
 import shutil
@@ -143,18 +148,30 @@ def check_render_sh(emulator, vishost, out):
     return problems
 
 
+def read_stream(render):
+    """Yields the width, height and then each raw frame of a vishost --render stream."""
+    header = render.stdout.readline().decode()
+    match = re.fullmatch(r"frames (\d+)x(\d+)\n", header)
+    if not match:
+        raise RuntimeError(f"no frame size but {header!r}")
+    width, height = int(match[1]), int(match[2])
+    yield width, height
+    while frame := render.stdout.read(width * height * 4):
+        yield frame
+
+
 def frame_hashes(emulator, vishost, keep):
     """Per-frame MD5s of one render's raw frames; the frame `keep` is saved as a PPM."""
     command = [emulator, vishost, "--render", "--module", "0", "--fps", "20", "--seconds", "14"]
     render = subprocess.Popen(command, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL)
-    header = render.stdout.readline().decode()
-    match = re.fullmatch(r"frames (\d+)x(\d+)\n", header)
-    if not match:
+    stream = read_stream(render)
+    try:
+        width, height = next(stream)
+    except RuntimeError as error:
         render.kill()
-        return [], f"no frame size but {header!r}"
-    width, height = int(match[1]), int(match[2])
+        return [], str(error)
     hashes = []
-    while frame := render.stdout.read(width * height * 4):
+    for frame in stream:
         hashes.append(hashlib.md5(frame).hexdigest())
         if len(hashes) == keep[0]:
             rgb = bytearray(width * height * 3)
@@ -187,11 +204,61 @@ def check_twice(emulator, vishost, out):
     return problems
 
 
+def write_click(path, seconds, click_at, rate=44100):
+    """Silence with 20 ms of a loud 1 kHz tone at click_at seconds, 16-bit mono."""
+    samples = bytearray(int(seconds * rate) * 2)
+    start = int(click_at * rate)
+    for i in range(start, start + rate // 50):
+        samples[2 * i:2 * i + 2] = int(30000 * math.sin(2 * math.pi * 1000 * i / rate)).to_bytes(2, "little", signed=True)
+    with wave.open(path, "wb") as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(bytes(samples))
+
+
+def check_click(emulator, vishost, out):
+    os.makedirs(out)
+    click_at, window = 12.5, 576 / 44100  # the host hands over 576 samples from latencyMs ahead
+    write_click(f"{out}/click.wav", 13, click_at)
+    subprocess.run([emulator, vishost, "--list"], stdout=subprocess.DEVNULL)
+    render = subprocess.Popen([emulator, vishost, "--render", "--module", "2", "--fps", str(FPS),
+                               winpath(f"{out}/click.wav")], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              stdin=subprocess.DEVNULL)
+    stream = read_stream(render)
+    width, height = next(stream)
+    changed, previous = [], None
+    for number, frame in enumerate(stream, 1):
+        if number < FPS * 11:  # after the intro
+            continue
+        middle = frame[width * 4 * (height // 10):width * 4 * (height * 9 // 10)]  # off the overlay strips
+        if previous is not None and middle != previous:
+            changed.append(number)
+        previous = middle
+    errors = render.stderr.read().decode("utf-8", "replace")
+    render.wait(timeout=60)
+    latency = re.search(r"gets the sound (\d+) ms ahead", errors)
+    if not latency:
+        return [f"vishost did not say the module's latency: {errors[-500:]}"]
+    # Frame k (from 1) is drawn at (k - 1) / fps and gets the sound from latency ahead for a window.
+    ahead = int(latency[1]) / 1000
+    expected = math.floor((click_at - ahead - window) * FPS) + 2
+    print(f"latency {ahead * 1000:.0f} ms; frames that change: {changed[:8]}; expected first: {expected}")
+    if not changed or abs(changed[0] - expected) > 1:
+        return [f"the picture first changes at frame {changed[:1]}, expected {expected} (+-1)"]
+    return []
+
+
 def main():
     emulator, vishost, out = sys.argv[1:4]
     shutil.rmtree(out, ignore_errors=True)
     out = os.path.abspath(out)
-    problems = check_twice(emulator, vishost, out) if "--twice" in sys.argv[4:] else check_render_sh(emulator, vishost, out)
+    if "--twice" in sys.argv[4:]:
+        problems = check_twice(emulator, vishost, out)
+    elif "--click" in sys.argv[4:]:
+        problems = check_click(emulator, vishost, out)
+    else:
+        problems = check_render_sh(emulator, vishost, out)
     for problem in problems:
         print("FAIL:", problem)
     print("pictures:", out)
