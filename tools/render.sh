@@ -112,7 +112,8 @@ set +e
 statuses=("${PIPESTATUS[@]}")
 set -e
 wait 2>/dev/null || true
-# ffmpeg first: when it fails, vishost fails too, on the broken pipe.
+# ffmpeg first: when it fails, vishost fails too, on the broken pipe. It ends with 255 on Ctrl-C.
+if [ "${statuses[1]}" -eq 255 ]; then say "interrupted; no video written"; exit 130; fi
 if [ "${statuses[1]}" -ne 0 ]; then say "ffmpeg failed (exit status ${statuses[1]}); no video written"; exit 1; fi
 if [ "${statuses[0]}" -ne 0 ]; then say "vishost failed (exit status ${statuses[0]}); no video written"; exit 1; fi
 mv -f "$partial" "$out"
