@@ -24,7 +24,7 @@ run() {  # WAY MODULE MODE
   local common=(--benchmark --fps 60 --seconds "$seconds" --module "$2" --mode "$3")
   case "$1" in
     clock) "$WINELOADER" ./vishost.exe --virtual-clock "${common[@]}" >"$work/err" 2>&1 ;;
-    capture) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null | cat >/dev/null ;;
+    capture) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null | "$here/encode-video.sh" 60 none "" ;;
     encode) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null |
               "$here/encode-video.sh" 60 "$work/video.mp4" "$seconds" "$work/demo.wav" ;;
   esac

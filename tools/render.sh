@@ -11,7 +11,8 @@
 #   -o OUT.mp4    the video; written under a temporary name and renamed when complete
 #   --fps N       frames per second, 1 to 240 (60). The effects step once per frame, so their
 #                 pace follows the frame rate, as in the player
-#   --mode N      the plug-in's graphics mode for this render (its screen size; default: plugin.ini's)
+#   --mode N      the plug-in's graphics mode for this render, 0-10 (its picture size, e.g. 5: 640 x 480,
+#                 10: 1600 x 1200; default: plugin.ini's)
 #   --module N    0: all effects (default), 1-7 one effect
 #   --seconds S   only the first S seconds
 #   --force       replace an existing OUT
@@ -38,7 +39,7 @@ while [ $# -gt 0 ]; do
     --player) need "$@"; player=$2; shift ;;
     --capture-at) need "$@"; capture_at=$2; shift ;;
     --frames-out) need "$@"; frames_out=$2; shift ;;
-    --help|-h) sed -n '2,22s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --help|-h) sed -n '2,23s/^# \{0,1\}//p' "$0"; exit 0 ;;
     -*) usage_error "unknown option '$1'; the options are -o OUT.mp4, --fps N (1-240), --mode N, --module N (0-7), --seconds S, --force" ;;
     *) files+=("$1") ;;
   esac
@@ -46,7 +47,7 @@ while [ $# -gt 0 ]; do
 done
 [[ $fps =~ ^[0-9]+$ ]] && [ "$fps" -ge 1 ] && [ "$fps" -le 240 ] || usage_error "--fps '$fps' is not a whole number from 1 to 240"
 [[ $module =~ ^[0-7]$ ]] || usage_error "--module '$module' is not a module from 0 to 7"
-[ -z "$mode" ] || [[ $mode =~ ^[0-9]+$ ]] || usage_error "--mode '$mode' is not a graphics mode number"
+[ -z "$mode" ] || [[ $mode =~ ^([0-9]|10)$ ]] || usage_error "--mode '$mode' is not a graphics mode from 0 to 10"
 [ -z "$seconds" ] || [[ $seconds =~ ^[0-9]+$ ]] && [ "${seconds:-1}" -ge 1 ] || usage_error "--seconds '$seconds' is not a whole number of seconds"
 [ -n "$out" ] || usage_error "no -o OUT.mp4"
 [ ${#files[@]} -gt 0 ] || usage_error "no files to render"
