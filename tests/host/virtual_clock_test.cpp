@@ -15,26 +15,22 @@ TEST(VirtualClock, FrameTimesComeFromTheFrameNumberSoAnHourAtSixtyFpsEndsOnTheHo
   clock.frame = 216000;  // an hour
   EXPECT_EQ(virtualMilliseconds(clock) - virtualStartMs, 3600000u);
   EXPECT_EQ(virtualTicks(clock), 3600LL * virtualTicksPerSecond);
-  EXPECT_EQ(virtualMicroseconds(clock), 3600000000LL);
 }
 
 TEST(VirtualClock, PlaylistPositionFollowsTheClockAcrossEntriesOfDifferentRates) {
   const std::vector<PlaylistEntry> playlist = {{88200, 44100}, {22050, 22050}};  // 2 s, then 1 s
   EXPECT_DOUBLE_EQ(playlistSeconds(playlist), 3.0);
   EXPECT_EQ(videoFrameCount(playlistSeconds(playlist), 60), 180);
-  EXPECT_EQ(videoFrameCount(2.99, 25), 75);  // 74.75 rounds up
 
   PlaybackStatus s = playlistStatusAt(playlist, 1500000);
   EXPECT_EQ(s.state, PlayState::playing);
   EXPECT_EQ(s.index, 0);
   EXPECT_EQ(s.audibleFrame, 66150);
-  EXPECT_EQ(s.positionMs(), 1500);
 
   s = playlistStatusAt(playlist, 2500000);
   EXPECT_EQ(s.index, 1);
   EXPECT_EQ(s.audibleFrame, 11025);
   EXPECT_EQ(s.sampleRate, 22050);
-  EXPECT_EQ(s.lengthSeconds(), 1);
 
   EXPECT_EQ(playlistStatusAt(playlist, 3000000).state, PlayState::stopped);
 }
