@@ -42,6 +42,8 @@ const char* usageText() {
          "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries]\n"
          "               [--resource-log S] [--windowed] [--window-size WxH] [--desktop-size]\n"
          "               [--window-event-at F:key|escape|alt-enter|minimise|restore|WxH]... [FILE.wav|.mp3]...\n"
+         "       vishost --render [--fps 1-240] [options] [FILE]... | ENCODER   (frames raw on standard output)\n"
+         "       vishost --virtual-clock [options]   (the same clock, pictures only through --out)\n"
          "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n";
 }
 
@@ -89,6 +91,8 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--benchmark") o.benchmark = true;
     else if (arg == "--mute") o.mute = true;
     else if (arg == "--live") o.live = true;
+    else if (arg == "--render") o.render = o.virtualClock = true;
+    else if (arg == "--virtual-clock") o.virtualClock = true;
     else if (arg == "--live-source") { if (!value(o.liveSource)) return false; }
     else if (arg == "--player-timing") o.playerTiming = true;
     else if (arg == "--trace-queries") o.traceQueries = true;
@@ -109,7 +113,7 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--title") { if (!value(text)) return false; o.titles.push_back(text); }
     else if (arg == "--module") { if (!number(o.module, 0, 1000)) return false; }
     else if (arg == "--runs") { if (!number(o.runs, 1, 100)) return false; }
-    else if (arg == "--frames") { if (!number(o.frames, 0, 100000000)) return false; }
+    else if (arg == "--frames") { if (!number(o.frames, 0, 100000000)) return false; o.framesGiven = true; }
     else if (arg == "--fps") { if (!number(o.fps, 1, 1000)) return false; }
     else if (arg == "--mode") { if (!number(o.graphicsMode, 0, 10)) return false; }
     else if (arg == "--seconds") {
@@ -131,6 +135,14 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
   }
   if (o.live && !o.files.empty()) {
     error = "--live plays no files";
+    return false;
+  }
+  if (o.virtualClock && (o.live || o.playerTiming || o.pauseAt >= 0)) {
+    error = "--render and --virtual-clock keep time of their own: not with --live, --player-timing or --pause";
+    return false;
+  }
+  if (o.virtualClock && o.fps > 240) {
+    error = "--fps " + std::to_string(o.fps) + " is not from 1 to 240 on the virtual clock";
     return false;
   }
   return true;

@@ -13,6 +13,7 @@ struct HostOptions {
   int module = 0;
   int runs = 1;            // runs of the module in one process, the DLL kept loaded between them
   int frames = 300;
+  bool framesGiven = false;
   double seconds = 0;  // > 0: run for this long instead of a frame count
   int fps = 60;
   std::vector<int> captureAt;
@@ -32,6 +33,8 @@ struct HostOptions {
   int captureFps = 15;              // --out without --capture-at: frames captured per second
   std::string frameFile;            // the viewer's frame file, rewritten every frame
   std::string writeDemo;            // write the demo song as a WAV file and exit
+  bool virtualClock = false;        // the plug-in's time and the playlist follow the frame number
+  bool render = false;              // the virtual clock, and every frame raw to standard output
   // Test hooks.
   int pressKeyAt = 0;               // post a key press to the plug-in's window after this frame
   double pauseAt = -1, pauseFor = 0;  // seconds after the start

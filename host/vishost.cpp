@@ -3,6 +3,9 @@
 // loads the DLL, initialises the module, pumps its messages, fills the audio fields from just
 // ahead of what is audible and calls Render; the main thread owns the host window that answers
 // the plug-in's queries. With --live the audio comes from standard input instead and nothing plays.
+// On the virtual clock (--virtual-clock, --render) nothing plays either: the plug-in's clock and the
+// playlist position follow the frame being drawn, and no frame waits; --render also sends every
+// frame raw to the encoder on standard output.
 #include <windows.h>
 
 #include <algorithm>
@@ -19,11 +22,15 @@
 #include "live_input.h"
 #include "options.h"
 #include "player.h"
+#include "render_progress.h"
 #include "resource_use.h"
 #include "screen_capture.h"
 #include "steady_capture.h"
+#include "time_imports.h"
+#include "video_encoder.h"
 #include "vis_api.h"
 #include "vis_audio.h"
+#include "virtual_clock.h"
 
 namespace {
 
@@ -37,8 +44,15 @@ std::atomic<int> currentRun{1}, currentFrame{0};
 LiveInput live;
 // Key presses the plug-in passed on to the host window.
 std::atomic<int> keysReceived{0};
+// The virtual clock of the frame being drawn, the playlist it runs through; --render's encoder.
+VirtualClock renderClock;
+std::vector<PlaylistEntry> renderPlaylist;
+VideoEncoder video;
 
-PlaybackStatus currentStatus() { return options.live ? liveStatus(live) : playerStatus(player); }
+PlaybackStatus currentStatus() {
+  if (options.virtualClock) return playlistStatusAt(renderPlaylist, virtualMicroseconds(renderClock));
+  return options.live ? liveStatus(live) : playerStatus(player);
+}
 
 std::string defaultPluginPath() {
   char exe[MAX_PATH];
@@ -180,6 +194,19 @@ double nowSeconds() {
   return double(t.QuadPart) / double(frequency.QuadPart);
 }
 
+// Seconds since Init on the run's clock: the video frame's time, or the wall clock's.
+double clockSeconds(double start) {
+  return options.virtualClock ? double(virtualMicroseconds(renderClock)) / 1e6 : nowSeconds() - start;
+}
+
+// The frames of a run on the virtual clock: the whole playlist, or less with --seconds or --frames.
+int64_t virtualFrameLimit() {
+  int64_t frames = INT64_MAX;
+  if (options.seconds > 0) frames = videoFrameCount(options.seconds, options.fps);
+  if (options.framesGiven) frames = std::min<int64_t>(frames, options.frames);
+  return frames;
+}
+
 void reportBenchmark(std::vector<double>& renderMs, double seconds) {
   if (renderMs.empty()) {
     std::printf("benchmark: no frames after the intro; run longer than 11 seconds\n");
@@ -267,6 +294,33 @@ void noteFrame(ResourceLog& log, double frameStart, double renderMs, double rend
   log.nextAt += options.resourceLogSeconds;
 }
 
+// Hands the picture just drawn to the run's sinks: the named BMPs, the steady BMP series (shown at
+// `seconds`), the encoder. False when the encoder fails: the run cannot go on.
+bool sendPicture(int frame, double seconds, SteadyCapture* steady) {
+  if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
+    captureNamedFrame(frame);
+  if (steady && !captureDueSlots(*steady, seconds))
+    std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
+  std::string error;
+  if (options.render && !encodeFrame(video, error)) {
+    std::fprintf(stderr, "vishost: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The real clock waits for the next frame's time (or the module's delay, as the player does); the
+// virtual clock does not wait: the next frame's time comes with its number.
+void waitForNextFrame(winampVisModule* module, int frame, double start) {
+  if (options.virtualClock) return;
+  if (options.playerTiming) {
+    Sleep(DWORD(std::max(module->delayMs, 0)));
+  } else {
+    const double wait = double(frame) / options.fps - (nowSeconds() - start);
+    if (wait > 0) Sleep(DWORD(wait * 1000.0));
+  }
+}
+
 // On stop the player zeroes the arrays and renders once more.
 void renderStopped(winampVisModule* module) {
   std::memset(module->spectrumData, 0, sizeof module->spectrumData);
@@ -282,11 +336,12 @@ int runModule(winampVisModule* module, HMODULE dll) {
     return 0;
   }
   if (options.live) startLiveInput(live);
-  else startPlayer(player);
+  else if (!options.virtualClock) startPlayer(player);
   if (options.resourceLogSeconds > 0) {
     printResourceUse("before Init");
     std::printf("\n");
   }
+  renderClock = VirtualClock{options.fps, 0};
   const double start = nowSeconds();
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
@@ -298,27 +353,39 @@ int runModule(winampVisModule* module, HMODULE dll) {
   std::vector<double> renderMs;
   double benchmarkStart = 0;
   ResourceLog resourceLog;
+  // On the virtual clock the playlist's round(seconds x fps) frames are the last it plays.
+  const int64_t playlistFrames = videoFrameCount(playlistSeconds(renderPlaylist), options.fps);
+  const int64_t frameLimit = options.virtualClock ? virtualFrameLimit() : 0;
+  RenderProgress progress{std::min(frameLimit, playlistFrames), options.fps};
+  if (options.render)
+    std::fprintf(stderr, "vishost: rendering %lld frames at %d fps; the plug-in gets the sound %d ms ahead of "
+                 "what is heard\n", static_cast<long long>(progress.frames), options.fps, module->latencyMs);
+  int status = 0;
   for (int frame = 1;; ++frame) {
     currentFrame = frame;
-    const double now = nowSeconds() - start;
-    if (options.seconds > 0 ? now >= options.seconds : frame > options.frames) break;
+    renderClock.frame = frame - 1;
+    const double now = clockSeconds(start);
+    const bool done = options.virtualClock   ? frame > frameLimit
+                      : options.seconds > 0 ? now >= options.seconds
+                                            : frame > options.frames;
+    if (done) break;
     if (!pumpMessages()) {
       std::printf("vishost: the plug-in ended the visualisation at frame %d\n", frame);
       break;
     }
     followPauseHook(now);
-    const PlaybackStatus status = currentStatus();
-    if (status.state == PlayState::stopped) {
+    const PlaybackStatus playback = currentStatus();
+    if (playback.state == PlayState::stopped || (options.virtualClock && frame > playlistFrames)) {
       renderStopped(module);
       std::printf("vishost: playback stopped at frame %d\n", frame);
       break;
     }
-    if (status.state == PlayState::paused) {  // no Render while paused
+    if (playback.state == PlayState::paused) {  // no Render while paused
       Sleep(DWORD(std::max(module->delayMs, 1)));
       --frame;
       continue;
     }
-    fillAudio(module, status);
+    fillAudio(module, playback);
     const bool logging = options.resourceLogSeconds > 0;
     const double cpuBefore = logging ? threadCpuMs() : 0;
     const double before = nowSeconds();
@@ -329,21 +396,16 @@ int runModule(winampVisModule* module, HMODULE dll) {
       if (renderMs.empty()) benchmarkStart = before;
       renderMs.push_back((after - before) * 1000.0);
     }
-    if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
-      captureNamedFrame(frame);
-    if (steady && !captureDueSlots(capture, after - start))
-      std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
+    if (!sendPicture(frame, options.virtualClock ? now : after - start, steady ? &capture : nullptr)) {
+      status = 1;
+      break;
+    }
+    if (options.render) reportProgress(progress, frame, after - start);
     if (!options.frameFile.empty()) writeFrameFile(module);
     if (frame == options.pressKeyAt) pressKeyInPluginWindow();
     applyWindowEvents(options.windowEvents, frame);
     if (result != 0) break;
-    if (options.benchmark) continue;
-    if (options.playerTiming) {
-      Sleep(DWORD(std::max(module->delayMs, 0)));
-    } else {
-      const double wait = double(frame) / options.fps - (nowSeconds() - start);
-      if (wait > 0) Sleep(DWORD(wait * 1000.0));
-    }
+    if (!options.benchmark) waitForNextFrame(module, frame, start);
   }
   if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
   module->Quit(module);
@@ -356,7 +418,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
     std::printf("\nvishost: Quit returned\n");
   }
   stopPlayer(player);
-  return 0;
+  return status;
 }
 
 // Each run asks for the module again and goes through Init, frames and Quit, as a host that keeps
@@ -389,6 +451,9 @@ DWORD WINAPI visThread(LPVOID) {
   if (!dll) {
     std::fprintf(stderr, "vishost: cannot load plug-in '%s' (error %lu)\n", path.c_str(), GetLastError());
   } else {
+    if (options.virtualClock && patchTimeImports(dll, &renderClock) == 0)
+      std::fprintf(stderr, "vishost: the plug-in imports none of timeGetTime, GetTickCount and "
+                           "QueryPerformanceCounter: its time is not controlled\n");
     auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
         reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
     winampVisHeader* header = getHeader ? getHeader() : nullptr;
@@ -471,9 +536,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!options.writeDemo.empty()) return writeDemoSong(options.writeDemo);
+  if (options.render && !openVideoEncoder(video, error)) {
+    std::fprintf(stderr, "vishost: %s\n", error.c_str());
+    return 1;
+  }
   initPlayer(player);
   player.mute = options.mute;
   if (!options.list && !options.config && !buildPlaylist()) return 1;
+  for (const PcmAudio& track : player.tracks)
+    renderPlaylist.push_back({int64_t(track.frameCount()), track.sampleRate});
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = hostProc;
@@ -495,5 +566,6 @@ int main(int argc, char** argv) {
   if (options.windowed || options.desktopSize) std::printf("vishost: the host window received %d key presses\n", keysReceived.load());
   CloseHandle(thread);
   DestroyWindow(hostWindow);
+  closeVideoEncoder(video);
   return status;
 }

@@ -58,42 +58,7 @@ if [ "$live" -eq 0 ] && [ ${#files[@]} -eq 0 ]; then say "no files to play (see 
 
 winpath() { echo "Z:${1//\//\\}"; }
 
-# ---- Decoding into the cache ----
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/vexilumarine/decoded
-
-# One tag of the file, the first found (FLAC and Vorbis comments are per stream, others global).
-tag() {
-  ffprobe -v error -show_entries "format_tags=$2:stream_tags=$2" -of default=noprint_wrappers=1:nokey=1 "$1" |
-    sed -n '/./{p;q}'
-}
-
-# Prints the cached WAV of one file, decoding it first if it is not there yet.
-decoded() {
-  local source=$1 path key wav title artist
-  path=$(realpath -e -- "$source" 2>/dev/null) || { say "$source: no such file"; return 1; }
-  key=$(printf '%s\n%s\n' "$path" "$(stat -c '%s %Y' -- "$path")" | sha1sum | cut -c1-40)
-  wav=$cache/$key.wav
-  if [ -f "$wav" ]; then
-    say "$source: from the cache"
-  else
-    title=$(tag "$path" title) artist=$(tag "$path" artist)
-    [ -n "$title" ] || { title=$(basename -- "$path"); title=${title%.*}; artist=""; }
-    say "$source: decoding"
-    mkdir -p "$cache"
-    # 16-bit PCM, mono or stereo (more channels are mixed down), the tags as the WAV's INFO title
-    # and artist, which vishost shows.
-    if ! ffmpeg -nostdin -v error -y -i "$path" -vn -map_metadata -1 -metadata title="$title" \
-        ${artist:+-metadata artist="$artist"} -af 'aformat=sample_fmts=s16:channel_layouts=mono|stereo' \
-        -c:a pcm_s16le -f wav "$wav.part" 2>"$wav.err"; then
-      say "$source: cannot be decoded ($(grep -m1 . "$wav.err" || echo "ffmpeg failed"))"
-      rm -f "$wav.part" "$wav.err"
-      return 1
-    fi
-    rm -f "$wav.err"
-    mv "$wav.part" "$wav"
-  fi
-  echo "$wav"
-}
+. "$here/decode-cache.sh"
 
 # ---- vishost under Wine ----
 args=(--module "$module" --player-timing $trace)

@@ -54,7 +54,7 @@ def main():
     widescreen = "--widescreen" in sys.argv[4:]
     shutil.rmtree(outdir, ignore_errors=True)
     os.makedirs(outdir)
-    command = [emulator, vishost, "--module", "7", "--mute", "--frames", str(FIRST + 1),
+    command = [emulator, vishost, "--virtual-clock", "--module", "7", "--frames", str(FIRST + 1),
                "--capture-at", f"{FIRST},{FIRST + 1}", "--out", "Z:" + outdir.replace("/", "\\")]
     if widescreen:
         command.append("--widescreen")
