@@ -5,7 +5,7 @@ WIN32  := build/win32
 WIN64  := build/win64
 SANITIZE := build/sanitize
 
-.PHONY: all deps build native win32 win64 test test-native test-sanitize test-wine test-wine32 test-wine64 demo play live quorbel-live install deb dist clean mutants
+.PHONY: all deps build native win32 win64 test test-native test-sanitize test-wine test-wine32 test-wine64 demo play video live quorbel-live install deb dist clean mutants
 
 all: build
 
@@ -70,17 +70,25 @@ test: build
 	@$(MAKE) --no-print-directory test-wine
 
 # The demo song through "All effects" for 90 s on the x86_64 tree (it runs wherever wine64 does):
-# in a window with a display, else headless into out/demo.mp4 and the contact sheet out/demo.png.
+# in a window with a display, else rendered offline at 60 fps into out/demo.mp4 and the contact
+# sheet out/demo.png.
 demo: native win64
 	@tools/demo.sh $(WIN64) out
 
 # Your own music through the plug-in (make play FILES="a.flac b.ogg"; tools/play.sh takes names with
-# spaces), or what the desktop plays: through the plug-in (live) or quorbel (quorbel-live).
+# spaces), or what the desktop plays: through the plug-in (live) or quorbel (quorbel-live). On a
+# desktop both play in a window; PLAY_OPTIONS=--full-screen or --desktop-size plays full screen.
 play: native win64
-	@tools/play.sh $(FILES)
+	@tools/play.sh $(PLAY_OPTIONS) $(FILES)
+
+# Your own music into a video, offline on a virtual clock at 60 fps (make video FILES="a.flac b.ogg"
+# [OUT=out/video.mp4] [FORCE=1]; tools/render.sh takes names with spaces and more options).
+OUT ?= out/video.mp4
+video: native win64
+	@tools/render.sh $(FILES) -o $(OUT) $(if $(FORCE),--force)
 
 live: native win64
-	@tools/play.sh --live
+	@tools/play.sh --live $(PLAY_OPTIONS)
 
 quorbel-live: native
 	@tools/quorbel-live.sh

@@ -40,7 +40,10 @@ const char* usageText() {
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
          "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
          "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries]\n"
-         "               [--resource-log S] [--start S] [--] [FILE.wav|.mp3]...\n"
+         "               [--resource-log S] [--windowed] [--window-size WxH] [--desktop-size] [--start S]\n"
+         "               [--window-event-at F:key|escape|alt-enter|minimise|restore|WxH]... [--] [FILE.wav|.mp3]...\n"
+         "       vishost --render [--fps 1-240] [options] [FILE]... | ENCODER   (frames raw on standard output)\n"
+         "       vishost --virtual-clock [options]   (the same clock, pictures only through --out)\n"
          "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n";
 }
 
@@ -72,9 +75,28 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     if (arg == "--list") o.list = true;
     else if (arg == "--config") o.config = true;
     else if (arg == "--widescreen") o.widescreen = true;
+    else if (arg == "--windowed") o.windowed = true;
+    else if (arg == "--desktop-size") o.desktopSize = true;
+    else if (arg == "--window-size") {
+      if (!value(text)) return false;
+      if (!parseSize(text, o.windowWidth, o.windowHeight)) {
+        error = "--window-size: '" + text + "' is not WIDTHxHEIGHT";
+        return false;
+      }
+    } else if (arg == "--window-event-at") {
+      WindowEvent event;
+      if (!value(text)) return false;
+      if (!parseWindowEvent(text, event)) {
+        error = "--window-event-at: '" + text + "' is not FRAME:key|escape|alt-enter|minimise|restore|WxH";
+        return false;
+      }
+      o.windowEvents.push_back(event);
+    }
     else if (arg == "--benchmark") o.benchmark = true;
     else if (arg == "--mute") o.mute = true;
     else if (arg == "--live") o.live = true;
+    else if (arg == "--render") o.render = o.virtualClock = true;
+    else if (arg == "--virtual-clock") o.virtualClock = true;
     else if (arg == "--live-source") { if (!value(o.liveSource)) return false; }
     else if (arg == "--player-timing") o.playerTiming = true;
     else if (arg == "--trace-queries") o.traceQueries = true;
@@ -95,7 +117,7 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--title") { if (!value(text)) return false; o.titles.push_back(text); }
     else if (arg == "--module") { if (!number(o.module, 0, 1000)) return false; }
     else if (arg == "--runs") { if (!number(o.runs, 1, 100)) return false; }
-    else if (arg == "--frames") { if (!number(o.frames, 0, 100000000)) return false; }
+    else if (arg == "--frames") { if (!number(o.frames, 0, 100000000)) return false; o.framesGiven = true; }
     else if (arg == "--fps") { if (!number(o.fps, 1, 1000)) return false; }
     else if (arg == "--mode") { if (!number(o.graphicsMode, 0, 10)) return false; }
     else if (arg == "--start") {
@@ -126,6 +148,14 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
   }
   if (o.live && !o.files.empty()) {
     error = "--live plays no files";
+    return false;
+  }
+  if (o.virtualClock && (o.live || o.playerTiming || o.pauseAt >= 0)) {
+    error = "--render and --virtual-clock keep time of their own: not with --live, --player-timing or --pause";
+    return false;
+  }
+  if (o.virtualClock && o.fps > 240) {
+    error = "--fps " + std::to_string(o.fps) + " is not from 1 to 240 on the virtual clock";
     return false;
   }
   return true;

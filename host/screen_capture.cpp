@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -30,6 +31,11 @@ bool writeBmp(const std::string& path, int width, int height, const std::vector<
 }  // namespace
 
 bool captureScreen(int width, int height, const std::string& path) {
+  return captureScreenArea(RECT{0, 0, width, height}, path);
+}
+
+bool captureScreenArea(const RECT& area, const std::string& path) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
   HDC screen = GetDC(nullptr);
   if (!screen) return false;
   HDC memory = CreateCompatibleDC(screen);
@@ -45,7 +51,7 @@ bool captureScreen(int width, int height, const std::string& path) {
   bool ok = false;
   if (dib && memory) {
     HGDIOBJ old = SelectObject(memory, dib);
-    ok = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY) != 0;
+    ok = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY) != 0;
     GdiFlush();
     SelectObject(memory, old);
     if (ok) {
@@ -66,4 +72,20 @@ void pictureSize(int& width, int& height) {
   width = height = 0;
   if (window && GetWindowRect(window, &r)) width = r.right - r.left, height = r.bottom - r.top;
   if (width <= 0 || height <= 0) width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+}
+
+RECT pictureArea() {
+  HWND window = FindWindowA("Vexilumarine", nullptr);
+  RECT client;
+  if (window && (GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME) && GetClientRect(window, &client)) {
+    POINT corner = {0, 0};
+    ClientToScreen(window, &corner);
+    // Only what lies on the screen can be copied from it.
+    return RECT{std::max<LONG>(corner.x, 0), std::max<LONG>(corner.y, 0),
+                std::min<LONG>(corner.x + client.right, GetSystemMetrics(SM_CXSCREEN)),
+                std::min<LONG>(corner.y + client.bottom, GetSystemMetrics(SM_CYSCREEN))};
+  }
+  int width, height;
+  pictureSize(width, height);
+  return RECT{0, 0, width, height};
 }

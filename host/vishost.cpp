@@ -3,6 +3,9 @@
 // loads the DLL, initialises the module, pumps its messages, fills the audio fields from just
 // ahead of what is audible and calls Render; the main thread owns the host window that answers
 // the plug-in's queries. With --live the audio comes from standard input instead and nothing plays.
+// On the virtual clock (--virtual-clock, --render) nothing plays either: the plug-in's clock and the
+// playlist position follow the frame being drawn, and no frame waits; --render also sends every
+// frame raw to the encoder on standard output.
 #include <windows.h>
 
 #include <algorithm>
@@ -20,11 +23,15 @@
 #include "live_input.h"
 #include "options.h"
 #include "player.h"
+#include "render_progress.h"
 #include "resource_use.h"
 #include "screen_capture.h"
 #include "steady_capture.h"
+#include "time_imports.h"
+#include "video_encoder.h"
 #include "vis_api.h"
 #include "vis_audio.h"
+#include "virtual_clock.h"
 
 namespace {
 
@@ -36,8 +43,17 @@ Player player;
 // Where the visualisation thread is, for the query trace the host window prints.
 std::atomic<int> currentRun{1}, currentFrame{0};
 LiveInput live;
+// Key presses the plug-in passed on to the host window.
+std::atomic<int> keysReceived{0};
+// The virtual clock of the frame being drawn, the playlist it runs through; --render's encoder.
+VirtualClock renderClock;
+std::vector<PlaylistEntry> renderPlaylist;
+VideoEncoder video;
 
-PlaybackStatus currentStatus() { return options.live ? liveStatus(live) : playerStatus(player); }
+PlaybackStatus currentStatus() {
+  if (options.virtualClock) return playlistStatusAt(renderPlaylist, virtualMicroseconds(renderClock));
+  return options.live ? liveStatus(live) : playerStatus(player);
+}
 
 std::string defaultPluginPath() {
   char exe[MAX_PATH];
@@ -61,6 +77,10 @@ LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     }
     return answer;
   }
+  if (message == WM_KEYDOWN) {
+    keysReceived += 1;
+    return 0;
+  }
   if (message == visThreadDone) {
     PostQuitMessage(int(wParam));
     return 0;
@@ -75,7 +95,7 @@ std::string pluginFolder(const std::string& dllPath) {
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 
-// The plug-in's settings file as it was before --mode / --widescreen changed it for one run.
+// The plug-in's settings file as it was before --mode, --widescreen or --windowed changed it for one run.
 struct SavedIni {
   std::string path;
   bool existed = false;
@@ -113,6 +133,13 @@ SavedIni writePluginIni(const std::string& dllPath) {
     WritePrivateProfileStringA("Vexilumarine", "graphics mode", std::to_string(options.graphicsMode).c_str(),
                                ini.c_str());
   if (options.widescreen) WritePrivateProfileStringA("Vexilumarine", "widescreen", "TRUE", ini.c_str());
+  if (options.windowed) WritePrivateProfileStringA("Vexilumarine", "windowed", "TRUE", ini.c_str());
+  if (options.desktopSize) WritePrivateProfileStringA("Vexilumarine", "desktop size", "TRUE", ini.c_str());
+  if (options.windowWidth > 0) {
+    WritePrivateProfileStringA("Vexilumarine", "window width", std::to_string(options.windowWidth).c_str(), ini.c_str());
+    WritePrivateProfileStringA("Vexilumarine", "window height", std::to_string(options.windowHeight).c_str(),
+                               ini.c_str());
+  }
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
   return saved;
 }
@@ -169,6 +196,19 @@ double nowSeconds() {
   return double(t.QuadPart) / double(frequency.QuadPart);
 }
 
+// Seconds since Init on the run's clock: the video frame's time, or the wall clock's.
+double clockSeconds(double start) {
+  return options.virtualClock ? double(virtualMicroseconds(renderClock)) / 1e6 : nowSeconds() - start;
+}
+
+// The frames of a run on the virtual clock: the whole playlist, or less with --seconds or --frames.
+int64_t virtualFrameLimit() {
+  int64_t frames = INT64_MAX;
+  if (options.seconds > 0) frames = videoFrameCount(options.seconds, options.fps);
+  if (options.framesGiven) frames = std::min<int64_t>(frames, options.frames);
+  return frames;
+}
+
 void reportBenchmark(std::vector<double>& renderMs, double seconds) {
   if (renderMs.empty()) {
     std::printf("benchmark: no frames after the intro; run longer than 11 seconds\n");
@@ -183,15 +223,14 @@ void reportBenchmark(std::vector<double>& renderMs, double seconds) {
 }
 
 void captureNamedFrame(int frame) {
-  static int width = 0, height = 0;
-  if (width == 0) pictureSize(width, height);
+  const RECT area = pictureArea();
   char name[64];
   if (options.runs > 1)
     std::snprintf(name, sizeof name, "\\module%d-run%d-frame%05d.bmp", options.module, currentRun.load(), frame);
   else
     std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
   const std::string path = options.outDir + name;
-  if (!captureScreen(width, height, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
+  if (!captureScreenArea(area, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
 }
 
 void writeFrameFile(winampVisModule* module) {
@@ -257,6 +296,33 @@ void noteFrame(ResourceLog& log, double frameStart, double renderMs, double rend
   log.nextAt += options.resourceLogSeconds;
 }
 
+// Hands the picture just drawn to the run's sinks: the named BMPs, the steady BMP series (shown at
+// `seconds`), the encoder. False when the encoder fails: the run cannot go on.
+bool sendPicture(int frame, double seconds, SteadyCapture* steady) {
+  if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
+    captureNamedFrame(frame);
+  if (steady && !captureDueSlots(*steady, seconds))
+    std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
+  std::string error;
+  if (options.render && !encodeFrame(video, error)) {
+    std::fprintf(stderr, "vishost: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The real clock waits for the next frame's time (or the module's delay, as the player does); the
+// virtual clock does not wait: the next frame's time comes with its number.
+void waitForNextFrame(winampVisModule* module, int frame, double start) {
+  if (options.virtualClock) return;
+  if (options.playerTiming) {
+    Sleep(DWORD(std::max(module->delayMs, 0)));
+  } else {
+    const double wait = double(frame) / options.fps - (nowSeconds() - start);
+    if (wait > 0) Sleep(DWORD(wait * 1000.0));
+  }
+}
+
 // On stop the player zeroes the arrays and renders once more.
 void renderStopped(winampVisModule* module) {
   std::memset(module->spectrumData, 0, sizeof module->spectrumData);
@@ -272,11 +338,12 @@ int runModule(winampVisModule* module, HMODULE dll) {
     return 0;
   }
   if (options.live) startLiveInput(live);
-  else startPlayer(player);
+  else if (!options.virtualClock) startPlayer(player);
   if (options.resourceLogSeconds > 0) {
     printResourceUse("before Init");
     std::printf("\n");
   }
+  renderClock = VirtualClock{options.fps, 0};
   const double start = nowSeconds();
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
@@ -288,27 +355,39 @@ int runModule(winampVisModule* module, HMODULE dll) {
   std::vector<double> renderMs;
   double benchmarkStart = 0;
   ResourceLog resourceLog;
+  // On the virtual clock the playlist's round(seconds x fps) frames are the last it plays.
+  const int64_t playlistFrames = videoFrameCount(playlistSeconds(renderPlaylist), options.fps);
+  const int64_t frameLimit = options.virtualClock ? virtualFrameLimit() : 0;
+  RenderProgress progress{std::min(frameLimit, playlistFrames), options.fps};
+  if (options.render)
+    std::fprintf(stderr, "vishost: rendering %lld frames at %d fps; the plug-in gets the sound %d ms ahead of "
+                 "what is heard\n", static_cast<long long>(progress.frames), options.fps, module->latencyMs);
+  int status = 0;
   for (int frame = 1;; ++frame) {
     currentFrame = frame;
-    const double now = nowSeconds() - start;
-    if (options.seconds > 0 ? now >= options.seconds : frame > options.frames) break;
+    renderClock.frame = frame - 1;
+    const double now = clockSeconds(start);
+    const bool done = options.virtualClock   ? frame > frameLimit
+                      : options.seconds > 0 ? now >= options.seconds
+                                            : frame > options.frames;
+    if (done) break;
     if (!pumpMessages()) {
       std::printf("vishost: the plug-in ended the visualisation at frame %d\n", frame);
       break;
     }
     followPauseHook(now);
-    const PlaybackStatus status = currentStatus();
-    if (status.state == PlayState::stopped) {
+    const PlaybackStatus playback = currentStatus();
+    if (playback.state == PlayState::stopped || (options.virtualClock && frame > playlistFrames)) {
       renderStopped(module);
       std::printf("vishost: playback stopped at frame %d\n", frame);
       break;
     }
-    if (status.state == PlayState::paused) {  // no Render while paused
+    if (playback.state == PlayState::paused) {  // no Render while paused
       Sleep(DWORD(std::max(module->delayMs, 1)));
       --frame;
       continue;
     }
-    fillAudio(module, status);
+    fillAudio(module, playback);
     const bool logging = options.resourceLogSeconds > 0;
     const double cpuBefore = logging ? threadCpuMs() : 0;
     const double before = nowSeconds();
@@ -319,20 +398,16 @@ int runModule(winampVisModule* module, HMODULE dll) {
       if (renderMs.empty()) benchmarkStart = before;
       renderMs.push_back((after - before) * 1000.0);
     }
-    if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
-      captureNamedFrame(frame);
-    if (steady && !captureDueSlots(capture, after - start))
-      std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
+    if (!sendPicture(frame, options.virtualClock ? now : after - start, steady ? &capture : nullptr)) {
+      status = 1;
+      break;
+    }
+    if (options.render) reportProgress(progress, frame, after - start);
     if (!options.frameFile.empty()) writeFrameFile(module);
     if (frame == options.pressKeyAt) pressKeyInPluginWindow();
+    applyWindowEvents(options.windowEvents, frame);
     if (result != 0) break;
-    if (options.benchmark) continue;
-    if (options.playerTiming) {
-      Sleep(DWORD(std::max(module->delayMs, 0)));
-    } else {
-      const double wait = double(frame) / options.fps - (nowSeconds() - start);
-      if (wait > 0) Sleep(DWORD(wait * 1000.0));
-    }
+    if (!options.benchmark) waitForNextFrame(module, frame, start);
   }
   if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
   module->Quit(module);
@@ -345,7 +420,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
     std::printf("\nvishost: Quit returned\n");
   }
   stopPlayer(player);
-  return 0;
+  return status;
 }
 
 // Each run asks for the module again and goes through Init, frames and Quit, as a host that keeps
@@ -369,13 +444,18 @@ DWORD WINAPI visThread(LPVOID) {
   const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
   int status = 1;
   // Test pass-through settings hold for this run only; the user's file is put back afterwards.
-  const bool overrideIni = !options.list && !options.config && (options.graphicsMode >= 0 || options.widescreen);
+  const bool overrideIni = !options.list && !options.config &&
+                           (options.graphicsMode >= 0 || options.widescreen || options.windowed ||
+                            options.desktopSize || options.windowWidth > 0);
   SavedIni savedIni;
   if (overrideIni) savedIni = writePluginIni(path);
   HMODULE dll = LoadLibraryA(path.c_str());
   if (!dll) {
     std::fprintf(stderr, "vishost: cannot load plug-in '%s' (error %lu)\n", path.c_str(), GetLastError());
   } else {
+    if (options.virtualClock && patchTimeImports(dll, &renderClock) == 0)
+      std::fprintf(stderr, "vishost: the plug-in imports none of timeGetTime, GetTickCount and "
+                           "QueryPerformanceCounter: its time is not controlled\n");
     auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
         reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
     winampVisHeader* header = getHeader ? getHeader() : nullptr;
@@ -473,10 +553,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!options.writeDemo.empty()) return writeDemoSong(options.writeDemo);
+  if (options.render && !openVideoEncoder(video, error)) {
+    std::fprintf(stderr, "vishost: %s\n", error.c_str());
+    return 1;
+  }
   initPlayer(player);
   player.mute = options.mute;
   player.startSeconds = options.startSeconds;
   if (!options.list && !options.config && !buildPlaylist()) return 1;
+  for (const PcmAudio& track : player.tracks)
+    renderPlaylist.push_back({int64_t(track.frameCount()), track.sampleRate});
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = hostProc;
@@ -495,7 +581,9 @@ int main(int argc, char** argv) {
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   if (msg.message == WM_QUIT) status = int(msg.wParam);
   WaitForSingleObject(thread, INFINITE);
+  if (options.windowed || options.desktopSize) std::printf("vishost: the host window received %d key presses\n", keysReceived.load());
   CloseHandle(thread);
   DestroyWindow(hostWindow);
+  closeVideoEncoder(video);
   return status;
 }

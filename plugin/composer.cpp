@@ -8,6 +8,7 @@
 #include "scheduler.h"
 #include "settings/setting_limits.h"
 #include "settings/settings.h"
+#include "window_mode.h"
 
 ComposerState composer;
 
@@ -31,6 +32,12 @@ void drawTitleOnStrip(COLORREF colour) {
 void restoreLostSurfaces() {
   if (display.primarySurface->IsLost() != DDERR_SURFACELOST) return;
   display.primarySurface->Restore();
+  // A flipping primary brings its back buffer and Z-buffer back with it; a window's set does not.
+  if (watching == Watching::window) {
+    display.backBuffer->Restore();
+    display.zBuffer->Restore();
+    display.previousFrame->Restore();
+  }
   for (auto& texture : display.textureRecords) reloadBitmapTexture(texture);
 }
 
@@ -136,8 +143,23 @@ void drawOverlays() {
   display.backBuffer->ReleaseDC(dc);
 }
 
-void present() {
+// In a window the frame is kept for the next zoom and then blitted onto the client area, through
+// the clipper, so windows above it keep their place.
+void presentToWindow() {
   if (scheduler.currentEffect == superShellsIndex) {
+    RECT whole = {0, 0, LONG(modeWidth), LONG(modeHeight)};
+    display.previousFrame->BltFast(0, 0, display.backBuffer, &whole, DDBLTFAST_WAIT);
+  }
+  POINT corner = {0, 0};
+  ClientToScreen(pluginWindow, &corner);
+  RECT client = {corner.x, corner.y, corner.x + LONG(modeWidth), corner.y + LONG(modeHeight)};
+  display.primarySurface->Blt(&client, display.backBuffer, nullptr, DDBLT_WAIT, nullptr);
+}
+
+void present() {
+  if (watching == Watching::window) {
+    presentToWindow();
+  } else if (scheduler.currentEffect == superShellsIndex) {
     RECT whole = {0, 0, LONG(modeWidth), LONG(modeHeight)};
     composer.feedbackTarget->BltFast(0, 0, composer.feedbackSource, &whole, DDBLTFAST_WAIT);
   } else {
@@ -150,11 +172,9 @@ int greyOf(double level) { return int(level * fullGrey) & 0xFF; }
 }  // namespace
 
 int renderFrame(const VisModule& module) {
+  if (!windowReadyToDraw(module)) return 0;
   restoreLostSurfaces();
-  if (composer.frameCount == 0) {
-    composer.feedbackSource = display.backBuffer;
-    composer.feedbackTarget = display.primarySurface;
-  }
+  if (composer.frameCount == 0) rememberFeedbackSurfaces();
   prepareBackBuffer();
   stepScheduler(module);
   checkTrackChange(module);
@@ -204,6 +224,11 @@ int formatPlayTime(int position, std::int64_t length, char* buffer) {
 }
 
 void resetComposer() { composer = ComposerState{}; }
+
+void rememberFeedbackSurfaces() {
+  composer.feedbackSource = display.backBuffer;
+  composer.feedbackTarget = watching == Watching::window ? display.previousFrame : display.primarySurface;
+}
 
 void prepareTitleStrip(const VisModule& module) {
   queryCurrentTitle(module, composer.currentTitle, sizeof composer.currentTitle);

@@ -29,6 +29,9 @@ int titleGrey(int positionMs, std::int64_t lengthMs, bool* redraw);
 
 // Init's steps: a fresh composer before the display, then the strips and the back buffer.
 void resetComposer();
+// The surfaces Super Shells zooms from and presents with: taken at the first frame and again
+// whenever the display is rebuilt.
+void rememberFeedbackSurfaces();
 void prepareTitleStrip(const VisModule& module);
 void clearTimeBitmaps();
 void clearBackBuffer();

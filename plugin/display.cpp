@@ -11,6 +11,7 @@ int modeWidth = 640;
 int modeHeight = 480;
 int notWidescreen = 1;
 HWND pluginWindow = nullptr;
+Watching watching = Watching::fullScreen;
 
 const char* const textureFiles[3] = {"plugins\\zev.bmp", "plugins\\trees.bmp", "plugins\\generated.bmp"};
 
@@ -141,6 +142,67 @@ void createOverlayObjects() {
   display.backBuffer->ReleaseDC(surfaceDC);
 }
 
+bool createZBuffer(int width, int height) {
+  DDSURFACEDESC desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_ZBUFFERBITDEPTH;
+  desc.dwWidth = DWORD(width);
+  desc.dwHeight = DWORD(height);
+  desc.dwZBufferBitDepth = 16;
+  desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_VIDEOMEMORY;
+  if (FAILED(display.ddraw->CreateSurface(&desc, &display.zBuffer, nullptr))) {
+    display.zBuffer = nullptr;
+    return false;
+  }
+  return SUCCEEDED(display.backBuffer->AddAttachedSurface(display.zBuffer));
+}
+
+// An off-screen surface in the display's format, in video memory where there is room.
+bool createOffscreen(IDirectDrawSurface** surface, int width, int height, DWORD caps) {
+  DDSURFACEDESC desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  desc.dwWidth = DWORD(width);
+  desc.dwHeight = DWORD(height);
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY | caps;
+  if (SUCCEEDED(display.ddraw->CreateSurface(&desc, surface, nullptr))) return true;
+  desc.ddsCaps.dwCaps &= ~DWORD(DDSCAPS_VIDEOMEMORY);
+  if (SUCCEEDED(display.ddraw->CreateSurface(&desc, surface, nullptr))) return true;
+  *surface = nullptr;
+  return false;
+}
+
+void replaceOverlayFont() {
+  if (display.overlayFont) DeleteObject(display.overlayFont);
+  display.overlayFont = CreateFontA(int(unsigned(modeHeight) / 32), 0, 0, 0, 300, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, FIXED_PITCH, "Arial");
+}
+
+// Full screen at the desktop's own mode: its size and depth, so the display does not change.
+int setDesktopMode() {
+  DDSURFACEDESC mode;
+  std::memset(&mode, 0, sizeof mode);
+  mode.dwSize = sizeof mode;
+  if (FAILED(display.ddraw->GetDisplayMode(&mode))) return 0;
+  modeWidth = int(mode.dwWidth);
+  modeHeight = int(mode.dwHeight);
+  return setDisplayMode(modeWidth, modeHeight, int(mode.ddpfPixelFormat.dwRGBBitCount));
+}
+
+int setUpSurfaces() {
+  switch (watching) {
+    case Watching::window:
+      return createWindowSurfaces(modeWidth, modeHeight);
+    case Watching::desktopSize:
+      return setDesktopMode();
+    case Watching::fullScreen:
+      break;
+  }
+  return setDisplayMode(modeWidth, modeHeight, 16) || setDisplayMode(modeWidth, modeHeight, 8);
+}
+
 }  // namespace
 
 int setupDisplay(const char* driverName) {
@@ -155,14 +217,15 @@ int setupDisplay(const char* driverName) {
       return 0;
     }
   }
-  if (FAILED(display.ddraw->SetCooperativeLevel(pluginWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWMODEX)))
-    return 0;
+  const DWORD level =
+      watching == Watching::window ? DDSCL_NORMAL : DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWMODEX;
+  if (FAILED(display.ddraw->SetCooperativeLevel(pluginWindow, level))) return 0;
   if (FAILED(display.ddraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&display.d3d)))) {
     display.d3d = nullptr;
     MessageBoxA(pluginWindow, "This app requires DirectX 5.0", "Vexilumarine", MB_OK);
     return 0;
   }
-  if (!setDisplayMode(modeWidth, modeHeight, 16) && !setDisplayMode(modeWidth, modeHeight, 8)) return 0;
+  if (!setUpSurfaces()) return 0;
   char text[textSize];
   std::snprintf(text, sizeof text, "%s - %s %s", "Vexilumarine", name[0] ? name : "DISPLAY",
                 display.deviceKind ? display.deviceKind : "");
@@ -197,22 +260,34 @@ int setDisplayMode(int width, int height, int bitsPerPixel) {
     return 0;
   }
 
+  if (!createZBuffer(width, height)) return 0;
+  replaceOverlayFont();
+  return createDevice();
+}
+
+int createWindowSurfaces(int width, int height) {
+  display.displayWidth = width;
+  display.displayHeight = height;
+  releaseDisplayObjects(0);
+  DDSURFACEDESC desc;
   std::memset(&desc, 0, sizeof desc);
   desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_ZBUFFERBITDEPTH;
-  desc.dwWidth = DWORD(width);
-  desc.dwHeight = DWORD(height);
-  desc.dwZBufferBitDepth = 16;
-  desc.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_VIDEOMEMORY;
-  if (FAILED(display.ddraw->CreateSurface(&desc, &display.zBuffer, nullptr))) {
-    display.zBuffer = nullptr;
+  desc.dwFlags = DDSD_CAPS;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
+    display.primarySurface = nullptr;
     return 0;
   }
-  if (FAILED(display.backBuffer->AddAttachedSurface(display.zBuffer))) return 0;
-
-  if (display.overlayFont) DeleteObject(display.overlayFont);
-  display.overlayFont = CreateFontA(int(unsigned(modeHeight) / 32), 0, 0, 0, 300, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, FIXED_PITCH, "Arial");
+  if (FAILED(display.ddraw->CreateClipper(0, &display.clipper, nullptr))) {
+    display.clipper = nullptr;
+    return 0;
+  }
+  if (FAILED(display.clipper->SetHWnd(0, pluginWindow)) || FAILED(display.primarySurface->SetClipper(display.clipper)))
+    return 0;
+  if (!createOffscreen(&display.backBuffer, width, height, DDSCAPS_3DDEVICE) ||
+      !createOffscreen(&display.previousFrame, width, height, 0) || !createZBuffer(width, height))
+    return 0;
+  replaceOverlayFont();
   return createDevice();
 }
 
@@ -304,6 +379,8 @@ void releaseDisplayObjects(int all) {
   releaseCom(display.backBuffer);
   releaseCom(display.primarySurface);
   releaseCom(display.zBuffer);
+  releaseCom(display.previousFrame);
+  releaseCom(display.clipper);
   for (auto& material : display.materialObjects) releaseCom(material);
   releaseCom(display.markerMaterial);
   for (auto& texture : display.textureRecords) releaseBitmapTexture(texture);

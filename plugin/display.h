@@ -33,6 +33,10 @@ struct DisplayState {
   HBITMAP timeBitmapA;
   HBITMAP timeBitmapB;
   HFONT overlayFont;
+  // In a window only: the primary surface's clipper, and the frame before, which Super Shells
+  // zooms (the primary is the whole desktop there).
+  IDirectDrawClipper* clipper;
+  IDirectDrawSurface* previousFrame;
 };
 
 extern DisplayState display;
@@ -46,9 +50,18 @@ extern HWND pluginWindow;
 
 extern const char* const textureFiles[3];
 
+// How the picture reaches the screen: the classic full screen at the graphics mode, full
+// screen at the desktop's own mode, or in a window at its client size (modeWidth x modeHeight
+// then hold the desktop's or the client area's size).
+enum class Watching { fullScreen, desktopSize, window };
+extern Watching watching;
+
 int setupDisplay(const char* driverName);
 int setDisplayMode(int width, int height, int bitsPerPixel);
 int createDevice();
+// A window's surfaces at its client size: a clipped primary, an off-screen render target with
+// its Z-buffer and the previous frame; then the device and scene as in full screen.
+int createWindowSurfaces(int width, int height);
 int setupScene();
 void releaseDisplayObjects(int all);
 // The Direct3D interface, then the DirectDraw object (which gives the display mode back).

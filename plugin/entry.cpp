@@ -7,6 +7,7 @@
 #include "scheduler.h"
 #include "settings/config_dialog.h"
 #include "settings/settings.h"
+#include "window_mode.h"
 
 int appActive = 0;
 int inMenuLoop = 0;
@@ -55,6 +56,7 @@ int initModule(VisModule* module) {
     modeHeight = height;
   }
   notWidescreen = settings.widescreen ? 0 : 1;
+  chooseWatching(*module);
   scheduleIntroEnd(timeGetTime());
 
   WNDCLASSA windowClass = {};
@@ -66,9 +68,7 @@ int initModule(VisModule* module) {
     failInit(*module, "Error registering window class");
     return 1;
   }
-  pluginWindow = CreateWindowExA(WS_EX_APPWINDOW, windowClassName, module->description,
-                                 WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, modeWidth, modeHeight, nullptr, nullptr,
-                                 module->hDllInstance, nullptr);
+  pluginWindow = createPluginWindow(*module);
   if (!pluginWindow) {
     failInit(*module, "Error creating window");
     return 1;
@@ -78,6 +78,7 @@ int initModule(VisModule* module) {
 
   char deviceName[deviceNameSize];
   GetProfileStringA("Vexilumarine", "Device", "", deviceName, deviceNameSize);
+  rememberDeviceName(deviceName);
   // A run starts from the first frame: nothing of an earlier run (its surfaces) is kept.
   resetComposer();
   if (!setupDisplay(deviceName)) return 1;
@@ -98,10 +99,12 @@ void quitModule(VisModule* module) {
     DestroyWindow(pluginWindow);
     pluginWindow = nullptr;
   }
+  saveWindowOnQuit(*module);
   UnregisterClassA(windowClassName, module->hDllInstance);
 }
 
 LRESULT CALLBACK pluginWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT answer; handleWatchingMessage(hwnd, message, wParam, lParam, &answer)) return answer;
   switch (message) {
     case WM_CREATE:
     case WM_MOVE:

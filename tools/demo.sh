@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Usage: demo.sh WINDOWS_BUILD_DIR OUT_DIR [SECONDS]
 # Plays the built-in demo song through the plug-in's "All effects" in vishost under Wine. With
-# a DISPLAY it plays in a window; without one it runs under Xvfb, captures frames and makes
-# OUT_DIR/demo.mp4 (with the song) and a contact sheet OUT_DIR/demo.png of the intro and the
-# seven effects.
+# a DISPLAY it plays in a window; without one it renders offline (tools/render.sh: the virtual
+# clock, 60 frames a second, in a private Xvfb) into OUT_DIR/demo.mp4 with the song, and makes a
+# contact sheet OUT_DIR/demo.png of the intro and the seven effects from frames at exact times.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 mkdir -p "$2"; out=$(cd "$2" && pwd)
 seconds=${3:-90}
 player="$out/player"
-rate=10                   # captured frames per second
+fps=60
 effect_ms=9000 fade_ms=1000  # each effect: 1 s in, 9 s held, 1 s out: all seven in 77 s after the intro
 
 rm -rf "$player" "$out/frames"
@@ -29,24 +29,30 @@ if [ -n "${DISPLAY:-}" ]; then
   exit 0
 fi
 
-mkdir -p "$out/frames"
-cd "$player"
-"$here/wine-session.sh" "$build" bash -c "
-  \"\$WINELOADER\" ./vishost.exe --write-demo '$(winpath "$out/demo.wav")' &&
-  \"\$WINELOADER\" ./vishost.exe --module 0 --seconds $seconds --player-timing --out '$(winpath "$out/frames")' --capture-fps $rate
-" 2> >(grep -vE '^(ALSA|fixme|err|warn)' >&2)
-
-ffmpeg -loglevel error -y -framerate "$rate" -i "$out/frames/frame%05d.bmp" -i "$out/demo.wav" \
-  -c:v libx264 -pix_fmt yuv420p -c:a aac -shortest "$out/demo.mp4"
-
-# Contact sheet: the intro at 4 s, then each effect in the middle of its 11 s turn.
+# Contact sheet: the intro at 4 s, then each effect in the middle of its 11 s turn; frame k (from
+# 1) of the video is drawn at (k - 1) / fps seconds.
 names=("Intro" "Water" "2d Spectrum Analyser" "Spherical Shells" "Freaky Movey Thingy" "Volumetric Light"
        "Spike Cylinder" "Super Shells")
-tiles=()
+times_ms=() frames=()
 for i in "${!names[@]}"; do
   if [ "$i" -eq 0 ]; then ms=4000; else ms=$((10000 + (i - 1) * (effect_ms + 2 * fade_ms) + (effect_ms + 2 * fade_ms) / 2)); fi
-  frame=$(printf '%s/frames/frame%05d.bmp' "$out" $((ms * rate / 1000)))
-  tiles+=(-label "${names[$i]} ($((ms / 1000)) s)" "$frame")
+  times_ms+=("$ms") frames+=($((ms * fps / 1000 + 1)))
+done
+capture_at=$(IFS=,; echo "${frames[*]}")
+
+# The song is written by vishost, named for the title strip; render.sh runs in the same session.
+song="$out/Tidewater.wav"
+cd "$player"
+"$here/wine-session.sh" "$build" bash -c "
+  \"\$WINELOADER\" ./vishost.exe --write-demo '$(winpath "$song")' 2>/dev/null &&
+  '$here/render.sh' --player '$player' --fps $fps --seconds $seconds --capture-at $capture_at --frames-out '$out/frames' \\
+    --force -o '$out/demo.mp4' '$song'
+"
+
+tiles=()
+for i in "${!names[@]}"; do
+  frame=$(printf '%s/frames/module0-frame%05d.bmp' "$out" "${frames[$i]}")
+  tiles+=(-label "${names[$i]} ($((times_ms[i] / 1000)) s)" "$frame")
 done
 montage "${tiles[@]}" -tile 4x2 -geometry 400x300+4+4 -background '#202020' -fill white -font DejaVu-Sans -pointsize 18 "$out/demo.png"
 echo "demo: $out/demo.mp4 ($(du -h "$out/demo.mp4" | cut -f1)), contact sheet $out/demo.png"

@@ -15,12 +15,16 @@
 # --source NAME records another source instead (a monitor, a microphone, a virtual cable);
 # --list-sources lists their names and descriptions.
 #
-# With a DISPLAY it plays in a window, with sound. Without one it runs under Xvfb and writes the
-# pictures into DIR/frames, 10 a second (--out DIR, default out/play; --out also captures in a
-# window; --capture-fps N for another rate).
+# With a DISPLAY it plays with sound in a plain, resizable window that fits the screen (no Wine
+# virtual desktop): Alt+Enter there goes full screen at the screen's size and back, Escape ends,
+# other keys go to vishost. --full-screen plays full screen at the plug-in's own graphics mode and
+# --desktop-size full screen at the screen's size, both in a Wine desktop of the screen's size
+# (a graphics mode larger than the screen cannot be set there). Without a DISPLAY it runs full
+# screen under Xvfb and writes the pictures into DIR/frames, 10 a second (--out DIR, default
+# out/play; --out also captures on a display; --capture-fps N for another rate).
 #
 # OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
-#          --start S (begin S seconds into the first file),
+#          --start S (begin S seconds into the first file), --full-screen, --desktop-size,
 #          --trace-queries (print vishost's answers to the plug-in's title queries),
 #          --source NAME, --list-sources (with --live);
 #          -- ends the options (for file names that begin with --)
@@ -29,7 +33,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$here/../build/win64
 say() { echo "play: $*" >&2; }
 
-live=0 module=0 seconds="" start="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source=""
+live=0 module=0 seconds="" start="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source="" watch=window
 files=() wavs=() names=()  # names: each cached WAV as vishost sees it, then the user's file
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -43,7 +47,9 @@ while [ $# -gt 0 ]; do
     --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
     --capture-fps) capture_fps=${2:?--capture-fps needs a number}; shift ;;
     --trace-queries) trace=--trace-queries ;;
-    --help|-h) sed -n '2,26s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --full-screen) watch=full-screen ;;
+    --desktop-size) watch=desktop-size ;;
+    --help|-h) sed -n '2,30s/^# \{0,1\}//p' "$0"; exit 0 ;;
     --) shift; files+=("$@"); break ;;
     --*) say "unknown option '$1' (see --help)"; exit 2 ;;
     *) files+=("$1") ;;
@@ -56,45 +62,7 @@ if [ "$live" -eq 0 ] && [ ${#files[@]} -eq 0 ]; then say "no files to play (see 
 
 winpath() { echo "Z:${1//\//\\}"; }
 
-# ---- Decoding into the cache ----
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/vexilumarine/decoded
-
-# One tag of the file, the first found (FLAC and Vorbis comments are per stream, others global).
-tag() {
-  ffprobe -v error -show_entries "format_tags=$2:stream_tags=$2" -of default=noprint_wrappers=1:nokey=1 "$1" |
-    sed -n '/./{p;q}'
-}
-
-# What the cache holds: the format the player hands its plug-ins (more channels are mixed down).
-# It is part of each entry's key, so entries of another format are decoded again.
-decoded_format='aformat=sample_fmts=s16:sample_rates=44100:channel_layouts=mono|stereo'
-
-# Prints the cached WAV of one file, decoding it first if it is not there yet.
-decoded() {
-  local source=$1 path key wav title artist
-  path=$(realpath -e -- "$source" 2>/dev/null) || { say "$source: no such file"; return 1; }
-  key=$(printf '%s\n%s\n%s\n' "$path" "$(stat -c '%s %Y' -- "$path")" "$decoded_format" | sha1sum | cut -c1-40)
-  wav=$cache/$key.wav
-  if [ -f "$wav" ]; then
-    say "$source: from the cache"
-  else
-    title=$(tag "$path" title) artist=$(tag "$path" artist)
-    [ -n "$title" ] || { title=$(basename -- "$path"); title=${title%.*}; artist=""; }
-    say "$source: decoding"
-    mkdir -p "$cache"
-    # The tags as the WAV's INFO title and artist, which vishost shows; RF64 past 4 GiB.
-    if ! ffmpeg -nostdin -v error -y -i "$path" -vn -map_metadata -1 -metadata title="$title" \
-        ${artist:+-metadata artist="$artist"} -af "$decoded_format" \
-        -c:a pcm_s16le -rf64 auto -f wav "$wav.part" 2>"$wav.err"; then
-      say "$source: cannot be decoded ($(grep -m1 . "$wav.err" || echo "ffmpeg failed"))"
-      rm -f "$wav.part" "$wav.err"
-      return 1
-    fi
-    rm -f "$wav.err"
-    mv "$wav.part" "$wav"
-  fi
-  echo "$wav"
-}
+. "$here/decode-cache.sh"
 
 # ---- vishost under Wine ----
 args=(--module "$module" --player-timing $trace)
@@ -142,7 +110,9 @@ if [ -n "$out_given" ] || [ -z "${DISPLAY:-}" ]; then
   rm -f "$out"/frames/frame*.bmp
   args+=(--out "$(winpath "$out/frames")" --capture-fps "$capture_fps")
 fi
-[ ${#wavs[@]} -eq 0 ] || args+=(-- "${wavs[@]}")  # after every option
+export source  # `input` runs in the session's shell
+files_given=()  # after every option
+[ ${#wavs[@]} -eq 0 ] || files_given=(-- "${wavs[@]}")
 cd "$build/player"
 # vishost's messages name each file as the user gave it, not as its cached WAV.
 user_names() {
@@ -156,16 +126,21 @@ exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' | user_names >&2)  #
 filter=$!
 status=0
 if [ -n "${VEXIL_WINE_SESSION:-}" ]; then  # inside a Wine session already (the tests)
-  play "${args[@]}" || status=$?
-elif [ -n "${DISPLAY:-}" ]; then          # in a window on this display
-  "$here/wine-session.sh" "$build" true  # makes the Wine prefix once
-  . "$here/wine-env.sh" "$build"
-  "$WINESERVER" -p
-  play "${args[@]}" || status=$?
-  "$WINESERVER" -k 2>/dev/null || true
-else                                     # headless: a private Xvfb
+  play "${args[@]}" "${files_given[@]}" || status=$?
+elif [ -n "${DISPLAY:-}" ]; then          # on this display, in a prefix of its own
+  screen=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ { size = $2 } END { print size }') || true
+  case "$watch" in
+    window) desktop=none; args+=(--windowed) ;;
+    desktop-size) desktop=${screen:-1600x1200}; args+=(--desktop-size) ;;
+    *) desktop=${screen:-1600x1200} ;;
+  esac
   export -f input play
-  "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" || status=$?
+  VEXIL_USE_DISPLAY=1 VEXIL_PREFIX_NAME=wineprefix-play VEXIL_DESKTOP=$desktop \
+    "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
+else                                     # headless: a private Xvfb
+  [ "$watch" = desktop-size ] && args+=(--desktop-size)
+  export -f input play
+  "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
 fi
 [ -z "$out_given" ] && [ -n "${DISPLAY:-}" ] || say "pictures in $out/frames"
 # The last messages are still in the filter: let it write them out before this script ends.

@@ -6,6 +6,11 @@
 # desktop so display modes can change), a private Xvfb display and a persistent wineserver of
 # the tree's architecture. Both are stopped afterwards; only the ones this script started are
 # touched. COMMAND runs Windows programs as "$WINELOADER" PROGRAM.exe (see wine-env.sh).
+#
+# The environment can change the session: VEXIL_SCREEN=WxH (the Xvfb's size, 1600x1200),
+# VEXIL_DESKTOP=WxH or none (the virtual desktop, the screen's size by default; none: Wine's
+# windows are plain X windows), VEXIL_PREFIX_NAME (another prefix in BUILD_DIR, for another
+# desktop) and VEXIL_USE_DISPLAY=1 (the DISPLAY there is, instead of an Xvfb).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -19,10 +24,13 @@ stop_session() {
 }
 trap stop_session EXIT
 
+screen=${VEXIL_SCREEN:-1600x1200}
+desktop=${VEXIL_DESKTOP:-$screen}
+
 start_xvfb() {
   local fdfile
   fdfile=$(mktemp)
-  Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp 5>"$fdfile" 2>/dev/null &
+  Xvfb -displayfd 5 -screen 0 "${screen}x24" -nolisten tcp 5>"$fdfile" 2>/dev/null &
   xvfb_pid=$!
   for _ in $(seq 1 100); do
     if [ -s "$fdfile" ]; then break; fi
@@ -43,18 +51,23 @@ make_prefix() {
     "$WINESERVER" -w
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-session: could not create $WINEPREFIX" >&2; exit 1; }
   fi
-  [ -f "$WINEPREFIX/.vexilumarine-settings-$prefix_settings" ] && return 0
-  # A 1600x1200 virtual desktop, so display modes can change. Direct3D without its command-stream
-  # thread: on a small machine that thread competes with Mesa's software rasteriser, and frames
-  # take about twice as long.
-  local reg="$WINEPREFIX/settings.reg"
-  printf '%s\n' 'REGEDIT4' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' '"Default"="1600x1200"' '' \
+  local marker="$WINEPREFIX/.vexilumarine-settings-$prefix_settings"
+  [ "$(cat "$marker" 2>/dev/null)" = "$desktop" ] && return 0
+  # A virtual desktop (1600x1200 for the tests), so display modes can change; or none, for plain
+  # windows on the display. Direct3D without its command-stream thread: on a small machine that
+  # thread competes with Mesa's software rasteriser, and frames take about twice as long.
+  local reg="$WINEPREFIX/settings.reg" desktop_lines
+  if [ "$desktop" = none ]; then
+    desktop_lines=('[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"=-')
+  else
+    desktop_lines=('[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' ''
+      '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' "\"Default\"=\"$desktop\"")
+  fi
+  printf '%s\n' 'REGEDIT4' '' "${desktop_lines[@]}" '' \
     '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' '"csmt"=dword:00000000' >"$reg"
   "$WINELOADER" regedit /S "$reg" >/dev/null 2>&1
   "$WINESERVER" -w
-  touch "$WINEPREFIX/.vexilumarine-settings-$prefix_settings"
+  echo "$desktop" >"$marker"
 }
 
 # Wine's own fonts ("MS Sans Serif" and friends, Debian package fonts-wine), linked on every
@@ -69,7 +82,7 @@ link_fonts() {
   ln -sf /usr/share/wine/fonts/* "$fonts/"
 }
 
-start_xvfb
+if [ "${VEXIL_USE_DISPLAY:-}" = 1 ] && [ -n "${DISPLAY:-}" ]; then :; else start_xvfb; fi
 make_prefix
 link_fonts
 "$WINESERVER" -p

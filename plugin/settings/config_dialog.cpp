@@ -2,6 +2,7 @@
 
 #include "../scheduler.h"
 #include "settings.h"
+#include "window_settings.h"
 
 namespace {
 
@@ -19,6 +20,13 @@ constexpr FlagBox displayFlagBoxes[6] = {
     {1039, &Settings::widescreen}, {1033, &Settings::showTitle},          {1012, &Settings::persistentTitle},
     {1035, &Settings::showTime},   {1034, &Settings::blurredTimeDisplay}, {1031, &Settings::showFps}};
 constexpr FlagBox randomCycleBox = {1036, &Settings::randomEffectOrder};
+
+// Check boxes of the ways of watching beside the classic full screen.
+struct WatchingBox {
+  int id;
+  int* flag;
+};
+constexpr WatchingBox watchingBoxes[2] = {{1041, &windowSettings.windowed}, {1042, &windowSettings.desktopSize}};
 
 // Check boxes 1005..1011 enable effects 0..6.
 constexpr int firstEffectBox = 1005;
@@ -54,6 +62,8 @@ void fillDialog(HWND dialog) {
   for (int i = 0; i < effectBoxCount; ++i)
     if (effectRecords[i].enabled) showCheck(dialog, firstEffectBox + i, 1);
   if (settings.*randomCycleBox.flag) showCheck(dialog, randomCycleBox.id, 1);
+  for (const WatchingBox& box : watchingBoxes)
+    if (*box.flag) showCheck(dialog, box.id, 1);
 }
 
 template <typename Flag>
@@ -74,6 +84,11 @@ bool toggleFlagBox(HWND dialog, int id) {
     flip(dialog, id, effectRecords[id - firstEffectBox].enabled);
     return true;
   }
+  for (const WatchingBox& box : watchingBoxes)
+    if (box.id == id) {
+      flip(dialog, id, *box.flag);
+      return true;
+    }
   const FlagBox* box = settingBox(id);
   if (!box) return false;
   flip(dialog, id, settings.*box->flag);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "../scheduler.h"
+#include "window_settings.h"
 
 Settings settings = {0, 1, 0, 1, 1, 0, 6000, 6000, 10000, 1000, 5, 1};
 
@@ -82,6 +83,7 @@ void loadSettings(const VisModule& module) {
   readNumber("graphics mode", &settings.graphicsMode, path);
   for (int i = 0; i < 7; ++i) effectRecords[i].enabled = std::uint8_t(readFlag(effectEnableKeys[i], "TRUE", path));
   settings.randomEffectOrder = readFlag("random effect order", "TRUE", path);
+  loadWindowSettings(path);
 }
 
 void saveSettings(const VisModule& module) {
@@ -100,6 +102,7 @@ void saveSettings(const VisModule& module) {
   writeFlag("show FPS", settings.showFps, path);
   for (int i = 0; i < 7; ++i) writeFlag(effectEnableKeys[i], effectRecords[i].enabled, path);
   writeFlag("random effect order", settings.randomEffectOrder, path);
+  saveWindowSettings(path);
 }
 
 bool graphicsModeSize(int mode, int* width, int* height) {

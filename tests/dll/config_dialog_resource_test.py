@@ -58,6 +58,8 @@ CONTROLS = [
     (-1, LABEL, "Controls screen resolution in all modes.", (10, 15, 55, 25)),
     (-1, LABEL, "These controls allow you to adjust what information vexilumarine will show when in use and"
                 " how it is shown.", (210, 15, 125, 25)),
+    (1041, CHECK_BOX, "In a window", (10, 166, 60, 10)),
+    (1042, CHECK_BOX, "Full screen at the desktop's own size", (80, 166, 150, 10)),
 ]
 
 # windres writes the common kinds with their own keyword instead of CONTROL and a class name.

@@ -5,6 +5,7 @@ namespace {
 // taken): every test starts from them, not from a copy written here.
 const SchedulerState startScheduler = scheduler;
 const Settings startSettings = settings;
+const WindowSettings startWindowSettings = windowSettings;
 }  // namespace
 
 void resetPluginState() {
@@ -14,6 +15,8 @@ void resetPluginState() {
   std::memset(&display, 0, sizeof display);
   std::memset(&composer, 0, sizeof composer);
   settings = startSettings;
+  windowSettings = startWindowSettings;
+  watching = Watching::fullScreen;
   modeWidth = 640;
   modeHeight = 480;
   notWidescreen = 1;

@@ -8,6 +8,8 @@
 #include "entry.h"
 #include "scheduler.h"
 #include "settings/settings.h"
+#include "settings/window_settings.h"
+#include "window_mode.h"
 #include "standin/control.h"
 
 // Puts every piece of process-wide plug-in state back to its value at load.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Usage: module_pictures.sh WINE_RUN VISHOST MODULE OUT_DIR FRAMES FRAME1,FRAME2,...
 #
-# Plays the synthetic signal through one module at 5 frames per second and captures the listed
+# Plays the demo song through one module at 5 frames per second of the virtual clock (no sound,
+# no waiting: the captures show the same moments on any machine) and captures the listed
 # frames. Every capture must be a picture (not one flat colour), and no two may be identical.
 # The PNGs stay in OUT_DIR for a person to look at.
 set -euo pipefail
@@ -10,7 +11,7 @@ wine_run=$1 vishost=$2 module=$3 out=$4 frames=$5 capture=$6
 rm -rf "$out"
 mkdir -p "$out"
 windows_out="Z:$(cd "$out" && pwd | tr / '\\')"
-"$wine_run" "$vishost" --module "$module" --fps 5 --frames "$frames" --capture-at "$capture" --out "$windows_out"
+"$wine_run" "$vishost" --virtual-clock --module "$module" --fps 5 --frames "$frames" --capture-at "$capture" --out "$windows_out"
 
 status=0
 previous=""

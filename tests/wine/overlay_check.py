@@ -4,6 +4,7 @@ intro and one after it, and checks where the overlay text lies in the captured p
 
 usage: overlay_check.py EMULATOR VISHOST MODULE OUTDIR [--title TEXT] [--without-bitmaps] [--runs N]
 
+The run is on vishost's virtual clock, so the captures show the same moments on any machine.
 The run writes its settings into the plug-in's plugin.ini (restored afterwards). Overlay text is
 drawn in grey 220 (0xDCDCDC); a pixel counts as overlay text when it is a bright neutral grey.
 With --runs N, vishost runs the module N times in one process (the DLL stays loaded), and every
@@ -102,12 +103,12 @@ def main():
         if without_bitmaps:
             for name in BITMAPS:
                 shutil.move(os.path.join(plugins, name), os.path.join(hidden, name))
-        command = [emulator, vishost, "--module", module, "--frames", str(FRAMES), "--fps", str(FPS),
+        command = [emulator, vishost, "--virtual-clock", "--module", module, "--frames", str(FRAMES), "--fps", str(FPS),
                    "--capture-at", f"{INTRO_FRAME},{LATE_FRAME}", "--out", "Z:" + outdir.replace("/", "\\")]
         command += ["--title", title]
         if runs > 1:
             command += ["--runs", str(runs), "--trace-queries"]
-        result = subprocess.run(command, timeout=150 * runs, stdout=subprocess.PIPE, text=True,
+        result = subprocess.run(command, timeout=120 * runs, stdout=subprocess.PIPE, text=True,
                                 errors="replace")
         print(result.stdout, end="")
         if result.returncode != 0:

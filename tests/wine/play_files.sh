@@ -5,8 +5,7 @@
 # with its artist and title tags, and a file that is not audio. The first play decodes the two
 # into the cache and plays them through the 2d Spectrum Analyser with frames captured; the
 # second play takes both from the cache. Checks (play_files_check.py): one line for the broken
-# file, the tags' titles in the playlist, on the plug-in's queries and in the title strip of
-# the pictures of each track, and no second decoding. The PNGs stay in OUT_DIR.
+# file, the tags' titles in the playlist and on the plug-in's queries, and no second decoding.
 set -euo pipefail
 wine_run=$1 vishost=$2 out=$3
 here=$(cd "$(dirname "$0")" && pwd)

@@ -8,11 +8,12 @@ add_test(NAME vishost.MakePlaylistFiles
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/make_playlist.py ${VISHOST_MUSIC} 6 3)
 set_tests_properties(vishost.MakePlaylistFiles PROPERTIES FIXTURES_SETUP vishost_music)
 
-# Two files (the first outlasts the plug-in's Init, which takes seconds under Wine): the plug-in asks for the second title after the track change, and the run ends
-# when the playlist does (one last Render on zeroed arrays).
+# The tests of titles, lengths and the playlist run on the virtual clock: no sound, no waiting.
+# Two files: the plug-in asks for the second title after the track change, and the run ends when
+# the playlist does (one last Render on zeroed arrays).
 add_test(NAME vishost.TwoFilePlaylistChangesTitleAtTheTrackChange
   COMMAND ${VISHOST_EXPECT} --status 0 --output "entry 0 -> First Song\r?\n(.*\n)*title query: entry 1 -> Second Song\r?\n(.|\n)*playback stopped at frame"
-    -- ${VISHOST_RUN} --mute --module 2 --seconds 30 --trace-queries
+    -- ${VISHOST_RUN} --virtual-clock --module 2 --seconds 30 --trace-queries
           "${VISHOST_MUSIC}/First Song.wav" "${VISHOST_MUSIC}/Second Song.wav"
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.TwoFilePlaylistChangesTitleAtTheTrackChange PROPERTIES
@@ -21,7 +22,7 @@ set_tests_properties(vishost.TwoFilePlaylistChangesTitleAtTheTrackChange PROPERT
 # A file that cannot be read is reported in one line and the next one plays.
 add_test(NAME vishost.UnreadableFileIsReportedAndTheNextPlays
   COMMAND ${VISHOST_EXPECT} --status 0 --output "missing.wav: cannot open the file(.|\n)*entry 0 -> Second Song|entry 0 -> Second Song(.|\n)*missing.wav: cannot open the file"
-    -- ${VISHOST_RUN} --mute --module 2 --seconds 30 --trace-queries
+    -- ${VISHOST_RUN} --virtual-clock --module 2 --seconds 30 --trace-queries
           "${VISHOST_MUSIC}/missing.wav" "${VISHOST_MUSIC}/Second Song.wav"
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.UnreadableFileIsReportedAndTheNextPlays PROPERTIES
@@ -51,7 +52,7 @@ set_tests_properties(vishost.MakeMp3Files PROPERTIES FIXTURES_REQUIRED vishost_m
 # the encoder's lead-in and padding), reach the tones' level (12000) and play to the end.
 add_test(NAME vishost.Mp3FilesPlayWithTheirTitlesAndLengths
   COMMAND ${VISHOST_EXPECT} --status 0 --output "track 0: Test Band - Tagged Tone, 6\\.0[0-9] s, 22050 Hz, 1 channel, peak 1[123][0-9][0-9][0-9]\r?\ntrack 1: Bare Frames, 3\\.0[0-9] s, 22050 Hz, 1 channel, peak 1[123][0-9][0-9][0-9]\r?\n(.*\n)*title query: entry 1 -> Bare Frames\r?\n(.*\n)*vishost: playback stopped at frame"
-    -- ${VISHOST_RUN} --mute --module 2 --seconds 30 --trace-queries
+    -- ${VISHOST_RUN} --virtual-clock --module 2 --seconds 30 --trace-queries
           "${VISHOST_MUSIC}/Tagged Tone.mp3" "${VISHOST_MUSIC}/Bare Frames.dat"
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.Mp3FilesPlayWithTheirTitlesAndLengths PROPERTIES
@@ -63,7 +64,7 @@ set(MP3_ERRORS "Garbage.mp3: no MPEG layer III audio frames\r?\nvishost: [^\n]*C
 set(MP3_NEXT_PLAYS "track 0: Second Song, 3\\.00 s(.|\n)*playback stopped at frame")
 add_test(NAME vishost.UndecodableMp3FilesAreReportedAndTheNextPlays
   COMMAND ${VISHOST_EXPECT} --status 0 --output "${MP3_ERRORS}(.|\n)*${MP3_NEXT_PLAYS}|${MP3_NEXT_PLAYS}(.|\n)*${MP3_ERRORS}"
-    -- ${VISHOST_RUN} --mute --module 2 --seconds 30 --trace-queries
+    -- ${VISHOST_RUN} --virtual-clock --module 2 --seconds 30 --trace-queries
           "${VISHOST_MUSIC}/Garbage.mp3" "${VISHOST_MUSIC}/Cut Short.mp3" "${VISHOST_MUSIC}/Second Song.wav"
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.UndecodableMp3FilesAreReportedAndTheNextPlays PROPERTIES

@@ -4,7 +4,10 @@ centre, so the picture streams outwards. For two consecutive captures the newer 
 the older one zoomed (source rectangle scaled up to the screen) much better than the older one as
 it stood.
 
-usage: zoom_check.py EMULATOR VISHOST OUTDIR [--widescreen]
+usage: zoom_check.py EMULATOR VISHOST OUTDIR [--widescreen | --windowed]
+
+--windowed runs it in a window with a 640 x 480 client area, where the plug-in keeps the previous
+frame itself.
 """
 import os
 import shutil
@@ -51,10 +54,12 @@ def main():
     widescreen = "--widescreen" in sys.argv[4:]
     shutil.rmtree(outdir, ignore_errors=True)
     os.makedirs(outdir)
-    command = [emulator, vishost, "--module", "7", "--mute", "--frames", str(FIRST + 1),
+    command = [emulator, vishost, "--virtual-clock", "--module", "7", "--frames", str(FIRST + 1),
                "--capture-at", f"{FIRST},{FIRST + 1}", "--out", "Z:" + outdir.replace("/", "\\")]
     if widescreen:
         command.append("--widescreen")
+    if "--windowed" in sys.argv[4:]:
+        command += ["--windowed", "--window-size", f"{WIDTH}x{HEIGHT}"]
     if subprocess.run(command, timeout=200).returncode != 0:
         print("FAIL: vishost did not run")
         return 1

@@ -68,6 +68,16 @@ bool quitPosted(int* code = nullptr);
 // A host window: SendMessageA to it calls `proc`.
 HWND createHostWindow(std::function<LRESULT(UINT, WPARAM, LPARAM)> proc);
 HCURSOR currentCursor();
+// Messages posted with PostMessageA, in order.
+struct PostedMessage {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+const std::vector<PostedMessage>& postedMessages();
+// The one monitor: its whole area and its work area (1920 x 1080, the task bar's 40 rows off).
+void setMonitor(const RECT& monitor, const RECT& work);
 
 // Dialogs: DialogBoxParamA creates the dialog, sends WM_INITDIALOG and then calls the driver,
 // which plays the user (sendCommand, setItemText, click...) until the dialog ends.

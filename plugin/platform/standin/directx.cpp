@@ -132,6 +132,7 @@ struct SimSurface : Sim<IDirectDrawSurface2> {
   SimDirectDraw* owner = nullptr;
   SimSurface* attached = nullptr;  // back buffer of a flipping primary
   SimSurface* zBuffer = nullptr;
+  IDirectDrawClipper* clipper = nullptr;
   HDC dc = nullptr;
   std::vector<BYTE> pixels;
   bool lost = false;
@@ -140,6 +141,8 @@ struct SimSurface : Sim<IDirectDrawSurface2> {
   void* query(REFIID iid) override;
   // Like DirectDraw: a surface gives up the surfaces attached to it when it goes.
   void released() override {
+    if (clipper) clipper->Release();
+    clipper = nullptr;
     if (attached) attached->Release();
     if (zBuffer) zBuffer->Release();
     attached = zBuffer = nullptr;
@@ -209,8 +212,22 @@ struct SimSurface : Sim<IDirectDrawSurface2> {
     return hr;
   }
   HRESULT SetPalette(IDirectDrawPalette* palette) override { return traced("SetPalette", nameOf(palette)); }
+  // Like DirectDraw: the surface holds a reference to its clipper until it goes.
+  HRESULT SetClipper(IDirectDrawClipper* c) override {
+    HRESULT hr = traced("SetClipper", nameOf(c));
+    if (SUCCEEDED(hr) && c) {
+      c->AddRef();
+      clipper = c;
+    }
+    return hr;
+  }
   HRESULT Unlock(LPVOID) override { return traced("Unlock"); }
   HRESULT GetDDInterface(LPVOID* out) override;
+};
+
+struct SimClipper : Sim<IDirectDrawClipper> {
+  SimClipper() : Sim("clipper") {}
+  HRESULT SetHWnd(DWORD flags, HWND hwnd) override { return traced("SetHWnd", flags, standin::detail::handleName(hwnd)); }
 };
 
 struct SimTexture : Sim<IDirect3DTexture2> {
@@ -382,7 +399,7 @@ struct SimDirect3D : Sim<IDirect3D2> {
 };
 
 struct SimDirectDraw : Sim<IDirectDraw> {
-  DWORD width = 640, height = 480, bpp = 16;
+  DWORD width = 1920, height = 1080, bpp = 32;  // the desktop's mode until SetDisplayMode
   SimDirectDraw() : Sim("ddraw") {}
   void* query(REFIID iid) override {
     if (iid == IID_IDirect3D2) return static_cast<IDirect3D2*>(make<SimDirect3D>(this));
@@ -430,6 +447,23 @@ struct SimDirectDraw : Sim<IDirectDraw> {
     return hr;
   }
   HRESULT RestoreDisplayMode() override { return traced("RestoreDisplayMode"); }
+  HRESULT CreateClipper(DWORD flags, IDirectDrawClipper** out, IUnknown*) override {
+    *out = nullptr;
+    HRESULT hr = traced("CreateClipper", flags);
+    if (SUCCEEDED(hr)) *out = make<SimClipper>();
+    return hr;
+  }
+  HRESULT GetDisplayMode(LPDDSURFACEDESC out) override {
+    HRESULT hr = traced("GetDisplayMode");
+    if (FAILED(hr)) return hr;
+    std::memset(out, 0, sizeof *out);
+    out->dwSize = sizeof *out;
+    out->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+    out->dwWidth = width;
+    out->dwHeight = height;
+    out->ddpfPixelFormat.dwRGBBitCount = bpp;
+    return S_OK;
+  }
 };
 
 HRESULT SimSurface::GetDDInterface(LPVOID* out) {

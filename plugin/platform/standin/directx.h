@@ -24,6 +24,7 @@ enum D3DTEXTUREBLEND { D3DTBLEND_MODULATE = 2, D3DTBLEND_MODULATEALPHA = 4, D3DT
 constexpr DWORD DDSCL_EXCLUSIVE = 0x10u;
 constexpr DWORD DDSCL_FULLSCREEN = 0x1u;
 constexpr DWORD DDSCL_ALLOWMODEX = 0x40u;
+constexpr DWORD DDSCL_NORMAL = 0x8u;
 constexpr DWORD DDSD_CAPS = 0x1u;
 constexpr DWORD DDSD_BACKBUFFERCOUNT = 0x20u;
 constexpr DWORD DDSD_WIDTH = 0x4u;
@@ -159,6 +160,7 @@ struct IUnknown {
 struct IDirectDraw;
 struct IDirectDrawSurface;
 struct IDirectDrawPalette;
+struct IDirectDrawClipper;
 struct IDirect3DDevice2;
 struct IDirect3DViewport2;
 struct IDirect3DLight;
@@ -175,6 +177,12 @@ struct IDirectDraw : IUnknown {
   virtual HRESULT SetCooperativeLevel(HWND hwnd, DWORD flags) = 0;
   virtual HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bpp) = 0;
   virtual HRESULT RestoreDisplayMode() = 0;
+  virtual HRESULT CreateClipper(DWORD flags, IDirectDrawClipper** out, IUnknown* outer) = 0;
+  virtual HRESULT GetDisplayMode(LPDDSURFACEDESC desc) = 0;
+};
+
+struct IDirectDrawClipper : IUnknown {
+  virtual HRESULT SetHWnd(DWORD flags, HWND hwnd) = 0;
 };
 
 struct IDirectDrawSurface : IUnknown {
@@ -190,6 +198,7 @@ struct IDirectDrawSurface : IUnknown {
   virtual HRESULT ReleaseDC(HDC dc) = 0;
   virtual HRESULT Restore() = 0;
   virtual HRESULT SetPalette(IDirectDrawPalette* palette) = 0;
+  virtual HRESULT SetClipper(IDirectDrawClipper* clipper) = 0;
   virtual HRESULT Unlock(LPVOID data) = 0;
 };
 

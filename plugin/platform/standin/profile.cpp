@@ -72,6 +72,31 @@ DWORD copyOut(const std::string& value, LPSTR out, DWORD size) {
   return DWORD(n);
 }
 
+bool writeLines(const std::string& path, const std::vector<std::string>& lines) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  for (const auto& line : lines) out << line << "\r\n";
+  return bool(out);
+}
+
+// As the platform does for a null value: the key's line goes, the rest of the file stays.
+BOOL deleteKey(const std::string& path, const char* section, const char* key) {
+  std::vector<std::string> lines = readLines(path);
+  bool inSection = false;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (isSection(lines[i], nullptr)) {
+      inSection = isSection(lines[i], section);
+      continue;
+    }
+    const size_t eq = lines[i].find('=');
+    if (inSection && eq != std::string::npos && sameText(trim(lines[i].substr(0, eq)), key)) {
+      lines.erase(lines.begin() + long(i));
+      return writeLines(path, lines) ? TRUE : FALSE;
+    }
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 namespace standin {
@@ -129,8 +154,9 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
   call("WritePrivateProfileStringA", text(section), text(key), text(value), text(file));
   if (standin::detail::failing("WritePrivateProfileStringA")) return FALSE;
   const std::string path = standin::nativePath(file);
+  if (!value) return deleteKey(path, section, key);
   std::vector<std::string> lines = readLines(path);
-  const std::string entry = std::string(key) + "=" + (value ? value : "");
+  const std::string entry = std::string(key) + "=" + value;
   size_t sectionAt = lines.size(), insertAt = lines.size();
   bool replaced = false;
   for (size_t i = 0; i < lines.size() && !replaced; ++i) {
@@ -142,7 +168,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     if (sectionAt == lines.size()) continue;
     size_t eq = lines[i].find('=');
     if (eq != std::string::npos && sameText(trim(lines[i].substr(0, eq)), key)) {
-      lines[i] = trim(lines[i].substr(0, eq)) + "=" + (value ? value : "");  // the stored key keeps its spelling
+      lines[i] = trim(lines[i].substr(0, eq)) + "=" + value;  // the stored key keeps its spelling
       replaced = true;
     } else if (!trim(lines[i]).empty()) {
       insertAt = i + 1;
@@ -156,10 +182,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
       lines.insert(lines.begin() + long(insertAt), entry);
     }
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return FALSE;
-  for (const auto& line : lines) out << line << "\r\n";
-  return out.good() ? TRUE : FALSE;
+  return writeLines(path, lines) ? TRUE : FALSE;
 }
 
 DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR fallback, LPSTR out, DWORD size) {

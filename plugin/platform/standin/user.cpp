@@ -1,4 +1,5 @@
 // Windows, window classes, messages, message boxes and modal dialogs.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <map>
@@ -12,6 +13,10 @@ struct Window {
   std::string className;
   std::string text;
   WNDPROC proc = nullptr;
+  DWORD style = 0;
+  RECT rect{};  // the outer rectangle on the screen
+  bool visible = false;
+  bool iconic = false;
   std::function<LRESULT(UINT, WPARAM, LPARAM)> hostProc;
   // Dialog state.
   DLGPROC dialogProc = nullptr;
@@ -29,6 +34,9 @@ struct UserState {
   bool quit = false;
   int quitCode = 0;
   HCURSOR cursor = reinterpret_cast<HCURSOR>(1);
+  std::vector<standin::PostedMessage> posted;
+  RECT monitor{0, 0, 1920, 1080};
+  RECT work{0, 0, 1920, 1040};
   int nextHandle = 0x100;
 };
 
@@ -48,6 +56,14 @@ HWND newWindow(std::unique_ptr<Window> w) {
   return hwnd;
 }
 
+// The frame around the client area: 4 units each side and a 20-unit caption on a resizable
+// window, the caption alone on a fixed one, nothing on a bare popup.
+RECT frameOf(DWORD style) {
+  const LONG border = (style & WS_THICKFRAME) ? 4 : 0;
+  const LONG caption = (style & WS_CAPTION) == WS_CAPTION ? 20 : 0;
+  return RECT{border, border + caption, border, border};
+}
+
 }  // namespace
 
 using standin::detail::call;
@@ -62,6 +78,11 @@ std::string windowText(HWND hwnd) { return find(hwnd) ? find(hwnd)->text : ""; }
 int windowCount() { return int(user().windows.size()); }
 bool classRegistered(const std::string& name) { return user().classes.count(name) != 0; }
 HCURSOR currentCursor() { return user().cursor; }
+const std::vector<PostedMessage>& postedMessages() { return user().posted; }
+void setMonitor(const RECT& monitor, const RECT& work) {
+  user().monitor = monitor;
+  user().work = work;
+}
 
 bool quitPosted(int* code) {
   if (code) *code = user().quitCode;
@@ -141,6 +162,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR cls, LPCSTR windowText, DWORD style, 
   window->className = cls;
   window->text = windowText ? windowText : "";
   window->proc = it->second.lpfnWndProc;
+  window->style = style;
+  window->rect = RECT{x, y, x + w, y + h};
+  window->visible = style & WS_VISIBLE;
   HWND hwnd = newWindow(std::move(window));
   if (find(hwnd)->proc) find(hwnd)->proc(hwnd, WM_CREATE, 0, 0);
   return hwnd;
@@ -157,7 +181,89 @@ BOOL DestroyWindow(HWND hwnd) {
 
 BOOL ShowWindow(HWND hwnd, int show) {
   call("ShowWindow", standin::detail::handleName(hwnd), show);
-  return FALSE;
+  Window* w = find(hwnd);
+  if (!w) return FALSE;
+  const bool wasVisible = w->visible;
+  w->visible = DWORD(show) != SW_HIDE;
+  w->iconic = DWORD(show) == SW_MINIMIZE || (w->iconic && DWORD(show) != SW_RESTORE && DWORD(show) != SW_SHOWNORMAL);
+  return wasVisible ? TRUE : FALSE;
+}
+
+BOOL IsIconic(HWND hwnd) {
+  call("IsIconic", standin::detail::handleName(hwnd));
+  return find(hwnd) && find(hwnd)->iconic ? TRUE : FALSE;
+}
+
+BOOL IsWindowVisible(HWND hwnd) {
+  call("IsWindowVisible", standin::detail::handleName(hwnd));
+  return find(hwnd) && find(hwnd)->visible ? TRUE : FALSE;
+}
+
+BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
+  call("GetWindowRect", standin::detail::handleName(hwnd));
+  Window* w = find(hwnd);
+  if (!w) return FALSE;
+  *rect = w->rect;
+  return TRUE;
+}
+
+BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int width, int height, UINT flags) {
+  call("SetWindowPos", standin::detail::handleName(hwnd), x, y, width, height, flags);
+  Window* w = find(hwnd);
+  if (!w) return FALSE;
+  w->rect = RECT{x, y, x + width, y + height};
+  if (flags & SWP_SHOWWINDOW) w->visible = true;
+  return TRUE;
+}
+
+LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
+  call("SetWindowLongA", standin::detail::handleName(hwnd), index, DWORD(value));
+  Window* w = find(hwnd);
+  if (!w || index != GWL_STYLE) return 0;
+  const LONG old = LONG(w->style);
+  w->style = DWORD(value);
+  return old;
+}
+
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD) {
+  const RECT frame = frameOf(style);
+  rect->left -= frame.left;
+  rect->top -= frame.top;
+  rect->right += frame.right;
+  rect->bottom += frame.bottom;
+  return TRUE;
+}
+
+BOOL ClientToScreen(HWND hwnd, POINT* point) {
+  Window* w = find(hwnd);
+  if (!w) return FALSE;
+  const RECT frame = frameOf(w->style);
+  point->x += w->rect.left + frame.left;
+  point->y += w->rect.top + frame.top;
+  return TRUE;
+}
+
+HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
+  call("MonitorFromWindow", standin::detail::handleName(hwnd), flags);
+  return reinterpret_cast<HMONITOR>(static_cast<std::uintptr_t>(0x20000));
+}
+
+BOOL GetMonitorInfoA(HMONITOR, MONITORINFO* info) {
+  if (info->cbSize != sizeof(MONITORINFO)) return FALSE;
+  info->rcMonitor = user().monitor;
+  info->rcWork = user().work;
+  return TRUE;
+}
+
+BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  call("PostMessageA", standin::detail::handleName(hwnd), msg, wp, lp);
+  if (!find(hwnd)) return FALSE;
+  user().posted.push_back({hwnd, msg, wp, lp});
+  return TRUE;
+}
+
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
+  return reinterpret_cast<HCURSOR>(reinterpret_cast<std::uintptr_t>(name));
 }
 
 BOOL UpdateWindow(HWND hwnd) {
@@ -218,7 +324,13 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT*) {
 BOOL GetClientRect(HWND hwnd, LPRECT rect) {
   call("GetClientRect", standin::detail::handleName(hwnd));
   *rect = RECT{0, 0, 0, 0};
-  return find(hwnd) ? TRUE : FALSE;
+  Window* w = find(hwnd);
+  if (!w) return FALSE;
+  const RECT frame = frameOf(w->style);
+  if (!w->iconic)
+    *rect = RECT{0, 0, std::max<LONG>(0, w->rect.right - w->rect.left - frame.left - frame.right),
+                 std::max<LONG>(0, w->rect.bottom - w->rect.top - frame.top - frame.bottom)};
+  return TRUE;
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Usage: tools/render.sh FILE... -o OUT.mp4 [--fps N] [--mode N] [--module N] [--seconds S] [--force]
+#
+# Renders music through the plug-in into a video, offline: vishost runs the plug-in on a virtual
+# clock (frame k is drawn at k / fps seconds, however long it takes) in a private Xvfb under Wine
+# (build/win64) and pipes every frame raw into ffmpeg, which writes H.264 (yuv420p) with the
+# music as AAC into an MP4 that starts playing at once. FILEs of any format FFmpeg reads are
+# decoded through play.sh's cache and titled by their tags; together they make one video. A file
+# that cannot be decoded is named in one line and the rest render.
+#
+#   -o OUT.mp4    the video; written under a temporary name and renamed when complete
+#   --fps N       frames per second, 1 to 240 (60). The effects step once per frame, so their
+#                 pace follows the frame rate, as in the player
+#   --mode N      the plug-in's graphics mode for this render, 0-10 (its picture size, e.g. 5: 640 x 480,
+#                 10: 1600 x 1200; default: plugin.ini's)
+#   --module N    0: all effects (default), 1-7 one effect
+#   --seconds S   only the first S seconds
+#   --force       replace an existing OUT
+#
+# For make demo: --player DIR renders from that player folder (tools/player-folder.sh), and
+# --capture-at F1,F2,... --frames-out DIR also writes those frames as BMP files.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$here/../build/win64" && pwd)
+say() { echo "render: $*" >&2; }
+usage_error() { say "$* (see --help)"; exit 2; }
+
+out="" fps=60 mode="" module=0 seconds="" force=0 player="$build/player" capture_at="" frames_out=""
+files=()
+need() { [ $# -ge 2 ] || usage_error "$1 needs a value"; }
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -o|--out) need "$@"; out=$2; shift ;;
+    --fps) need "$@"; fps=$2; shift ;;
+    --mode) need "$@"; mode=$2; shift ;;
+    --module) need "$@"; module=$2; shift ;;
+    --seconds) need "$@"; seconds=$2; shift ;;
+    --force) force=1 ;;
+    --player) need "$@"; player=$2; shift ;;
+    --capture-at) need "$@"; capture_at=$2; shift ;;
+    --frames-out) need "$@"; frames_out=$2; shift ;;
+    --help|-h) sed -n '2,23s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -*) usage_error "unknown option '$1'; the options are -o OUT.mp4, --fps N (1-240), --mode N, --module N (0-7), --seconds S, --force" ;;
+    *) files+=("$1") ;;
+  esac
+  shift
+done
+[[ $fps =~ ^[0-9]+$ ]] && [ "$fps" -ge 1 ] && [ "$fps" -le 240 ] || usage_error "--fps '$fps' is not a whole number from 1 to 240"
+[[ $module =~ ^[0-7]$ ]] || usage_error "--module '$module' is not a module from 0 to 7"
+[ -z "$mode" ] || [[ $mode =~ ^([0-9]|10)$ ]] || usage_error "--mode '$mode' is not a graphics mode from 0 to 10"
+[ -z "$seconds" ] || [[ $seconds =~ ^[0-9]+$ ]] && [ "${seconds:-1}" -ge 1 ] || usage_error "--seconds '$seconds' is not a whole number of seconds"
+[ -n "$out" ] || usage_error "no -o OUT.mp4"
+[ ${#files[@]} -gt 0 ] || usage_error "no files to render"
+if [ -e "$out" ] && [ "$force" -eq 0 ]; then say "$out exists; --force replaces it"; exit 1; fi
+for tool in ffmpeg ffprobe; do command -v "$tool" >/dev/null || { say "$tool is missing (Debian package ffmpeg)"; exit 1; }; done
+[ -x "$player/vishost.exe" ] || { say "vishost is not built: make win64"; exit 1; }
+mkdir -p "$(dirname "$out")"
+out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
+
+# The rest runs in a private Wine session (Xvfb and wineserver), unless inside one already.
+if [ -z "${VEXIL_WINE_SESSION:-}" ]; then
+  exec "$here/wine-session.sh" "$build" "$0" "${files[@]}" -o "$out" --fps "$fps" --module "$module" \
+    ${mode:+--mode "$mode"} ${seconds:+--seconds "$seconds"} --player "$player" \
+    ${capture_at:+--capture-at "$capture_at"} ${frames_out:+--frames-out "$frames_out"} --force
+fi
+
+. "$here/decode-cache.sh"
+winpath() { echo "Z:${1//\//\\}"; }
+
+wavs=()
+for file in "${files[@]}"; do
+  if wav=$(decoded "$file"); then wavs+=("$wav"); fi
+done
+[ ${#wavs[@]} -gt 0 ] || { say "none of the files can be decoded"; exit 1; }
+
+partial="$(dirname "$out")/.$(basename "$out").$$.part"
+trap 'rm -f "$partial"' EXIT
+trap 'say "interrupted"; exit 130' INT TERM
+
+args=(--render --fps "$fps" --module "$module")
+[ -z "$mode" ] || args+=(--mode "$mode")
+[ -z "$seconds" ] || args+=(--seconds "$seconds")
+[ -z "$capture_at" ] || { mkdir -p "$frames_out"; args+=(--capture-at "$capture_at" --out "$(winpath "$(cd "$frames_out" && pwd)")"); }
+for wav in "${wavs[@]}"; do args+=("$(winpath "$wav")"); done
+
+# The progress lines: in place on a terminal, else the first line of each tenth. Wine's and ALSA's
+# chatter is dropped; every other line passes.
+show_progress() {
+  local tty=0 line last_tenth=-1 tenth
+  [ -t 2 ] && tty=1
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    case "$line" in
+      render:\ frame*)
+        if [ "$tty" -eq 1 ]; then printf '\r%s\033[K' "$line" >&2; continue; fi
+        tenth=$(sed -n 's/.*(\([0-9]*\) %).*/\1/p' <<<"$line"); tenth=$((tenth / 10))
+        [ "$tenth" -eq "$last_tenth" ] || echo "$line" >&2
+        last_tenth=$tenth ;;
+      fixme:*|err:*|warn:*|ALSA*) ;;
+      *) [ "$tty" -eq 0 ] || printf '\r\033[K' >&2; echo "$line" >&2 ;;
+    esac
+  done
+  [ "$tty" -eq 0 ] || echo >&2
+}
+
+# Wine's services start before the pipe exists, or they hold it open and ffmpeg never sees its end.
+cd "$player"
+"$WINELOADER" ./vishost.exe --list </dev/null >/dev/null 2>&1 || true
+say "rendering ${#wavs[@]} file(s) at $fps fps into $out"
+set +e
+"$WINELOADER" ./vishost.exe "${args[@]}" 2> >(show_progress) </dev/null |
+  "$here/encode-video.sh" "$fps" "$partial" "$seconds" "${wavs[@]}"
+statuses=("${PIPESTATUS[@]}")
+set -e
+wait 2>/dev/null || true
+# ffmpeg first: when it fails, vishost fails too, on the broken pipe. It ends with 255 on Ctrl-C.
+if [ "${statuses[1]}" -eq 255 ]; then say "interrupted; no video written"; exit 130; fi
+if [ "${statuses[1]}" -ne 0 ]; then say "ffmpeg failed (exit status ${statuses[1]}); no video written"; exit 1; fi
+if [ "${statuses[0]}" -ne 0 ]; then say "vishost failed (exit status ${statuses[0]}); no video written"; exit 1; fi
+mv -f "$partial" "$out"
+say "$out: $(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$out") frames, $(du -h "$out" | cut -f1)"
