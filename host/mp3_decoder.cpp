@@ -139,7 +139,13 @@ bool decodeMp3(const uint8_t* data, size_t size, PcmAudio& audio, std::string& e
     // Some room above the frames' own length for decoders that add a frame of lead-in.
     const size_t expected = (frames.frames + 2) * bytesPerFrame / 2;
     pcm.reserve(expected);
-    if (!convert(stream.handle, data + frames.begin, frames.end - frames.begin, expected, pcm, error)) return false;
+    // The runs of frames one after another, without what lay between them.
+    std::vector<uint8_t> joined;
+    if (frames.runs.size() > 1)
+      for (const auto& [begin, end] : frames.runs) joined.insert(joined.end(), data + begin, data + end);
+    const uint8_t* in = joined.empty() ? data + frames.begin : joined.data();
+    const size_t inSize = joined.empty() ? frames.end - frames.begin : joined.size();
+    if (!convert(stream.handle, in, inSize, expected, pcm, error)) return false;
   } catch (const std::bad_alloc&) {
     error = "not enough memory to decode it";
     return false;
@@ -153,5 +159,6 @@ bool decodeMp3(const uint8_t* data, size_t size, PcmAudio& audio, std::string& e
   audio.sampleRate = frames.first.sampleRate;
   audio.channels = frames.first.channels;
   audio.title = mp3Title(data, size);
+  audio.notice = mp3StreamNotice(frames);
   return true;
 }

@@ -1,5 +1,7 @@
 #include "mp3_stream.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -33,13 +35,46 @@ bool frameAt(const uint8_t* data, size_t size, size_t at, Mp3FrameHeader& header
 
 bool hasId3v1(const uint8_t* data, size_t size) { return size >= 128 && std::memcmp(data + size - 128, "TAG", 3) == 0; }
 
-// A frame at `at` that is followed by another frame, or that ends the audio exactly.
+// Where the tags that close a file begin: an APE tag, an ID3v1 tag, both (APE first), or neither.
+size_t audioEndOf(const uint8_t* data, size_t size) {
+  size_t end = hasId3v1(data, size) ? size - 128 : size;
+  if (end >= 32 && std::memcmp(data + end - 32, "APETAGEX", 8) == 0) {
+    const uint8_t* footer = data + end - 32;
+    const size_t tagBytes = size_t(footer[12] | footer[13] << 8 | footer[14] << 16 | uint32_t(footer[15]) << 24) +
+                            ((footer[23] & 0x80) ? 32 : 0);  // the size leaves out the header, when there is one
+    if (tagBytes <= end) end -= tagBytes;
+  }
+  return end;
+}
+
+// An ID3 tag starting at `at`: an ID3v2 tag's whole size, or 128 for an ID3v1 tag; 0 for none.
+size_t tagAt(const uint8_t* data, size_t size, size_t at) {
+  size_t tagSize = 0;
+  std::string ignored;
+  if (at + 10 <= size && id3v2TagSize(data + at, size - at, tagSize, ignored) && tagSize > 0) return tagSize;
+  return at + 128 <= size && std::memcmp(data + at, "TAG", 3) == 0 ? 128 : 0;
+}
+
+// A frame at `at` that is followed by another frame or a tag, or that ends the audio exactly.
 bool confirmedFrameAt(const uint8_t* data, size_t size, size_t at, Mp3FrameHeader& header) {
   if (!frameAt(data, size, at, header) || header.frameBytes > size - at) return false;
   const size_t next = at + header.frameBytes;
-  const size_t audioEnd = hasId3v1(data, size) ? size - 128 : size;
   Mp3FrameHeader following;
-  return next == size || next == audioEnd || frameAt(data, size, next, following);
+  return next == size || next == audioEndOf(data, size) || frameAt(data, size, next, following) ||
+         tagAt(data, size, next) > 0;
+}
+
+bool sameShape(const Mp3FrameHeader& a, const Mp3FrameHeader& b) {
+  return a.sampleRate == b.sampleRate && a.channels == b.channels;
+}
+
+// The next confirmed frame from `from` on, within the search window and before `end`; `end` when
+// there is none. A tag found first stops the search there.
+size_t nextFrame(const uint8_t* data, size_t size, size_t from, size_t end, Mp3FrameHeader& header) {
+  const size_t limit = end - from > frameSearchLimit ? from + frameSearchLimit : end;
+  for (size_t at = from; at < limit; ++at)
+    if (confirmedFrameAt(data, size, at, header) || tagAt(data, size, at) > 0) return at;
+  return end;
 }
 
 // Text as code points, up to the first terminator.
@@ -75,9 +110,16 @@ std::vector<uint32_t> decodeText(int encoding, const uint8_t* p, size_t size) {
   return out;
 }
 
-std::string latin1(const std::vector<uint32_t>& text) {
+// Code points as UTF-8, trimmed of spaces; what is no character (a surrogate, a bad sequence)
+// becomes '?', and so does a character beyond the first plane, which no ANSI code page has.
+std::string utf8(const std::vector<uint32_t>& text) {
   std::string out;
-  for (uint32_t c : text) out.push_back(c < 256 && c != 0 ? char(c) : '?');
+  for (uint32_t c : text) {
+    if (c == 0 || c == 0xFFFD || (c >= 0xD800 && c < 0xE000) || c > 0xFFFF) out.push_back('?');
+    else if (c < 0x80) out.push_back(char(c));
+    else if (c < 0x800) out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+    else out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+  }
   const size_t first = out.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return out.substr(first, out.find_last_not_of(' ') - first + 1);
@@ -118,7 +160,7 @@ std::string id3v2Title(const uint8_t* p, size_t tagSize) {
     const bool isTitle = id == "TIT2" || id == "TT2";
     const bool isArtist = id == "TPE1" || id == "TP1";
     if ((isTitle || isArtist) && !packed && bodySize >= 1) {
-      const std::string text = latin1(decodeText(body[0], body + 1, bodySize - 1));
+      const std::string text = utf8(decodeText(body[0], body + 1, bodySize - 1));
       (isTitle ? title : artist) = text;
     }
     at += headerBytes + length;
@@ -127,7 +169,7 @@ std::string id3v2Title(const uint8_t* p, size_t tagSize) {
 }
 
 std::string id3v1Field(const uint8_t* p, size_t length) {
-  return latin1(decodeText(0, p, strnlen(reinterpret_cast<const char*>(p), length)));
+  return utf8(decodeText(0, p, strnlen(reinterpret_cast<const char*>(p), length)));
 }
 
 }  // namespace
@@ -187,17 +229,52 @@ bool scanMp3Stream(const uint8_t* data, size_t size, Mp3Stream& stream, std::str
   stream = Mp3Stream{};
   stream.begin = at;
   stream.first = header;
-  while (frameAt(data, size, at, header)) {
-    if (header.frameBytes > size - at) {
+  const size_t audioEnd = std::max(audioEndOf(data, size), at);
+  size_t runStart = at;
+  while (at < audioEnd) {
+    if (frameAt(data, size, at, header) && sameShape(header, stream.first) && header.frameBytes <= size - at) {
+      at += header.frameBytes;
+      ++stream.frames;
+      continue;
+    }
+    if (frameAt(data, size, at, header) && header.frameBytes > size - at && at + header.frameBytes >= audioEnd) {
       error = "truncated: frame " + std::to_string(stream.frames + 1) + " needs " + std::to_string(header.frameBytes) +
               " bytes, " + std::to_string(size - at) + " are left";
       return false;
     }
-    at += header.frameBytes;
-    ++stream.frames;
+    if (at > runStart) stream.runs.emplace_back(runStart, at);
+    stream.end = at;
+    if (confirmedFrameAt(data, size, at, header)) {  // another sample rate or channel count
+      stream.changeSeconds = double(stream.frames) * stream.first.samplesPerFrame / stream.first.sampleRate;
+      stream.changedTo = header;
+      return true;
+    }
+    if (const size_t tag = tagAt(data, size, at); tag > 0) {
+      at = std::min(at + tag, audioEnd);
+    } else {
+      const size_t next = nextFrame(data, size, at + 1, audioEnd, header);
+      stream.skippedBytes += next - at;
+      at = next;
+    }
+    runStart = at;
   }
-  stream.end = at;
+  if (at > runStart) stream.runs.emplace_back(runStart, std::min(at, size));
+  stream.end = stream.runs.back().second;
   return true;
+}
+
+std::string mp3StreamNotice(const Mp3Stream& stream) {
+  std::string notice;
+  if (stream.skippedBytes > 0)
+    notice = "skipped " + std::to_string(stream.skippedBytes) + " bytes that are not audio (damage, or files joined)";
+  if (stream.changeSeconds >= 0) {
+    char text[160];
+    std::snprintf(text, sizeof text, "changes from %d Hz %s to %d Hz %s at %.1f s; it plays up to there",
+                  stream.first.sampleRate, stream.first.channels == 1 ? "mono" : "stereo", stream.changedTo.sampleRate,
+                  stream.changedTo.channels == 1 ? "mono" : "stereo", stream.changeSeconds);
+    notice += (notice.empty() ? "" : "; ") + std::string(text);
+  }
+  return notice;
 }
 
 bool looksLikeMp3(const uint8_t* data, size_t size) {

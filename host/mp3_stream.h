@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct Mp3FrameHeader {
   int mpegVersion = 0;      // 10 = MPEG-1, 20 = MPEG-2, 25 = MPEG-2.5
@@ -27,19 +29,29 @@ bool id3v2TagSize(const uint8_t* data, size_t size, size_t& tagSize, std::string
 struct Mp3Stream {
   size_t begin = 0;  // first frame
   size_t end = 0;    // just past the last frame
-  size_t frames = 0;
+  size_t frames = 0;  // all good frames
   Mp3FrameHeader first;
+  std::vector<std::pair<size_t, size_t>> runs;  // [begin, end) of each run of frames without a gap
+  size_t skippedBytes = 0;  // between the frames: neither frames nor tags (damage, or files joined)
+  double changeSeconds = -1;  // >= 0: where the sample rate or channel count changes, the end of the stream
+  Mp3FrameHeader changedTo;
 };
 
-// Walks the frames after any ID3v2 tag. Data after the last frame that is not a frame (an ID3v1
-// tag, other tags) ends the stream; a last frame cut short is an error, so is an image without
-// frames. Errors are one line.
+// Walks the frames after any ID3v2 tag. Between frames it skips ID3 tags (files joined) and
+// damage: it searches up to 64 KiB on for the next frame that another frame follows. The walk
+// ends at the tags that close the file (ID3v1, APE), at a frame of another sample rate or
+// channel count, or where no frame is found. A last frame cut short is an error, so is an image
+// without frames. Errors are one line.
 bool scanMp3Stream(const uint8_t* data, size_t size, Mp3Stream& stream, std::string& error);
+
+// What is worth telling about a stream that plays: the bytes skipped, a change of format. Empty
+// when there is nothing to say.
+std::string mp3StreamNotice(const Mp3Stream& stream);
 
 // True when the image is MP3 by its content: an ID3v2 tag, or two frame headers in a row.
 bool looksLikeMp3(const uint8_t* data, size_t size);
 
 // "Artist - Title" from the ID3v2 TIT2 / TPE1 frames (TT2 / TP1 in version 2.2), else from an
 // ID3v1 tag; only the title when there is no artist; empty without a title. Text comes out as
-// Latin-1 (other characters become '?').
+// UTF-8 (what is no character becomes '?').
 std::string mp3Title(const uint8_t* data, size_t size);

@@ -40,8 +40,8 @@ const char* usageText() {
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
          "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
          "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries]\n"
-         "               [--resource-log S] [--windowed] [--window-size WxH] [--desktop-size]\n"
-         "               [--window-event-at F:key|escape|alt-enter|minimise|restore|WxH]... [FILE.wav|.mp3]...\n"
+         "               [--resource-log S] [--windowed] [--window-size WxH] [--desktop-size] [--start S]\n"
+         "               [--window-event-at F:key|escape|alt-enter|minimise|restore|WxH]... [--] [FILE.wav|.mp3]...\n"
          "       vishost --render [--fps 1-240] [options] [FILE]... | ENCODER   (frames raw on standard output)\n"
          "       vishost --virtual-clock [options]   (the same clock, pictures only through --out)\n"
          "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n";
@@ -68,6 +68,10 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
       return true;
     };
     std::string text;
+    if (arg == "--") {  // the rest are files, whatever their names
+      for (++i; i < argc; ++i) o.files.push_back(argv[i]);
+      break;
+    }
     if (arg == "--list") o.list = true;
     else if (arg == "--config") o.config = true;
     else if (arg == "--widescreen") o.widescreen = true;
@@ -116,6 +120,15 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--frames") { if (!number(o.frames, 0, 100000000)) return false; o.framesGiven = true; }
     else if (arg == "--fps") { if (!number(o.fps, 1, 1000)) return false; }
     else if (arg == "--mode") { if (!number(o.graphicsMode, 0, 10)) return false; }
+    else if (arg == "--start") {
+      if (!value(text)) return false;
+      char* end = nullptr;
+      o.startSeconds = std::strtod(text.c_str(), &end);
+      if (text.empty() || *end != '\0' || !(o.startSeconds >= 0 && o.startSeconds < 1e9)) {
+        error = "--start: '" + text + "' is not a number of seconds from 0 up";
+        return false;
+      }
+    }
     else if (arg == "--seconds") {
       int s;
       if (!number(s, 1, 1000000)) return false;

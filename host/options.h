@@ -26,6 +26,7 @@ struct HostOptions {
   bool benchmark = false;
   std::vector<std::string> titles;  // replace the playlist's titles in order
   std::vector<std::string> files;   // the playlist; empty: the built-in demo song
+  double startSeconds = 0;          // where the first file starts playing
   bool mute = false;
   bool live = false;                // spectrum and waveform from PCM on standard input, nothing played
   std::string liveSource = "standard input";  // named in the title "Live: ..."

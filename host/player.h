@@ -15,6 +15,7 @@ struct Player {
   std::vector<PcmAudio> tracks;
   std::vector<std::string> titles;
   bool mute = false;
+  double startSeconds = 0;  // where the first entry starts
 
   CRITICAL_SECTION lock;
   PlaybackStatus status;

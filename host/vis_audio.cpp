@@ -5,14 +5,12 @@
 
 void takeVisAudio(const PcmAudio& audio, int64_t startFrame, int spectrumChannels, int waveformChannels,
                   VisAudio& out) {
-  int16_t window[2][visEntries] = {};
-  const int64_t frames = int64_t(audio.frameCount());
-  for (int i = 0; i < visEntries; ++i) {
-    const int64_t frame = startFrame + i;
-    if (frame < 0 || frame >= frames) continue;
-    for (int c = 0; c < 2; ++c)
-      window[c][i] = audio.samples[size_t(frame) * size_t(audio.channels) + size_t(std::min(c, audio.channels - 1))];
-  }
+  int16_t frames[visEntries * 2];
+  readPcmFrames(audio, startFrame, visEntries, frames);
+  int16_t window[2][visEntries];
+  const int channels = std::max(audio.channels, 1);
+  for (int i = 0; i < visEntries; ++i)
+    for (int c = 0; c < 2; ++c) window[c][i] = frames[i * channels + std::min(c, channels - 1)];
   visAudioFromWindow(window, spectrumChannels, waveformChannels, out);
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ansi_text.h"
 #include "audio_file.h"
 #include "demo_song.h"
 #include "frame_file.h"
@@ -70,7 +71,8 @@ LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
       std::fflush(stdout);
     }
     if (options.traceQueries && lParam == 105 && wParam == 1) {
-      std::printf("length query: run %d, frame %d -> %d s\n", currentRun.load(), currentFrame.load(), int(answer));
+      std::printf("length query: run %d, frame %d -> %d s, at %.3f s\n", currentRun.load(), currentFrame.load(),
+                  int(answer), currentStatus().positionMs() / 1000.0);
       std::fflush(stdout);
     }
     return answer;
@@ -472,13 +474,24 @@ DWORD WINAPI visThread(LPVOID) {
   return DWORD(status);
 }
 
+// The loudest sample of a track, read in blocks (a file is not held in memory).
+int peakOf(const PcmAudio& track) {
+  constexpr size_t block = 65536;
+  std::vector<int16_t> samples(block * size_t(track.channels));
+  int peak = 0;
+  for (size_t at = 0; at < track.frameCount(); at += block) {
+    const size_t frames = std::min(block, track.frameCount() - at);
+    readPcmFrames(track, int64_t(at), frames, samples.data());
+    for (size_t i = 0; i < frames * size_t(track.channels); ++i) peak = std::max(peak, std::abs(int(samples[i])));
+  }
+  return peak;
+}
+
 void traceTrack(size_t index) {
   const PcmAudio& track = player.tracks[index];
-  int peak = 0;
-  for (int16_t sample : track.samples) peak = std::max(peak, std::abs(int(sample)));
   std::printf("track %zu: %s, %.2f s, %d Hz, %d channel%s, peak %d\n", index, player.titles[index].c_str(),
               double(track.frameCount()) / track.sampleRate, track.sampleRate, track.channels,
-              track.channels == 1 ? "" : "s", peak);
+              track.channels == 1 ? "" : "s", peakOf(track));
   std::fflush(stdout);
 }
 
@@ -498,7 +511,11 @@ bool buildPlaylist() {
       std::fprintf(stderr, "vishost: %s\n", error.c_str());
       continue;
     }
-    player.titles.push_back(audio.title.empty() ? titleFromPath(file) : audio.title);
+    if (!audio.notice.empty()) std::fprintf(stderr, "vishost: %s: %s\n", file.c_str(), audio.notice.c_str());
+    if (player.tracks.empty() && options.startSeconds * audio.sampleRate > double(audio.frameCount()))
+      std::fprintf(stderr, "vishost: %s: --start %.0f s is past its end (%.0f s)\n", file.c_str(),
+                   options.startSeconds, double(audio.frameCount()) / audio.sampleRate);
+    player.titles.push_back(toAnsiCodePage(audio.title.empty() ? titleFromPath(file) : audio.title));
     player.tracks.push_back(std::move(audio));
     if (options.traceQueries) traceTrack(player.tracks.size() - 1);
   }
@@ -542,6 +559,7 @@ int main(int argc, char** argv) {
   }
   initPlayer(player);
   player.mute = options.mute;
+  player.startSeconds = options.startSeconds;
   if (!options.list && !options.config && !buildPlaylist()) return 1;
   for (const PcmAudio& track : player.tracks)
     renderPlaylist.push_back({int64_t(track.frameCount()), track.sampleRate});

@@ -9,7 +9,7 @@ constexpr int blockCount = 4;
 constexpr size_t blockFrames = 4096;  // about 93 ms at 44.1 kHz: four of them keep the device fed
 }  // namespace
 
-bool openWaveOutput(const PcmAudio& audio, WaveOutput& output, std::string& error) {
+bool openWaveOutput(const PcmAudio& audio, size_t firstFrame, WaveOutput& output, std::string& error) {
   WAVEFORMATEX format = {};
   format.wFormatTag = WAVE_FORMAT_PCM;
   format.nChannels = WORD(audio.channels);
@@ -30,18 +30,21 @@ bool openWaveOutput(const PcmAudio& audio, WaveOutput& output, std::string& erro
   }
   output.headers.assign(blockCount, WAVEHDR{});
   for (WAVEHDR& header : output.headers) header.dwFlags = WHDR_DONE;
-  output.nextFrame = 0;
+  output.blocks.assign(blockCount, std::vector<int16_t>(blockFrames * size_t(audio.channels)));
+  output.firstFrame = output.nextFrame = firstFrame;
   return true;
 }
 
 bool feedWaveOutput(const PcmAudio& audio, WaveOutput& output) {
-  for (WAVEHDR& header : output.headers) {
+  for (size_t block = 0; block < output.headers.size(); ++block) {
+    WAVEHDR& header = output.headers[block];
     if (output.nextFrame >= audio.frameCount()) break;
     if (!(header.dwFlags & WHDR_DONE)) continue;
     if (header.dwFlags & WHDR_PREPARED) waveOutUnprepareHeader(output.device, &header, sizeof header);
     const size_t frames = std::min(blockFrames, audio.frameCount() - output.nextFrame);
     header = WAVEHDR{};
-    header.lpData = reinterpret_cast<LPSTR>(const_cast<int16_t*>(&audio.samples[output.nextFrame * audio.channels]));
+    readPcmFrames(audio, int64_t(output.nextFrame), frames, output.blocks[block].data());
+    header.lpData = reinterpret_cast<LPSTR>(output.blocks[block].data());
     header.dwBufferLength = DWORD(frames * size_t(audio.channels) * 2);
     waveOutPrepareHeader(output.device, &header, sizeof header);
     waveOutWrite(output.device, &header, sizeof header);
@@ -55,7 +58,7 @@ int64_t audibleWaveFrame(WaveOutput& output) {
   time.wType = TIME_SAMPLES;
   if (waveOutGetPosition(output.device, &time, sizeof time) != MMSYSERR_NOERROR || time.wType != TIME_SAMPLES)
     return 0;
-  return int64_t(time.u.sample);
+  return int64_t(output.firstFrame) + int64_t(time.u.sample);
 }
 
 void pauseWaveOutput(WaveOutput& output, bool pause) {

@@ -6,6 +6,7 @@
 #include "display.h"
 #include "host_queries.h"
 #include "scheduler.h"
+#include "settings/setting_limits.h"
 #include "settings/settings.h"
 #include "window_mode.h"
 
@@ -190,7 +191,7 @@ int framesPerSecondOver(int frames, int lastFrames, DWORD elapsedMs) {
 
 // In 64 bits: no setting and no host reply overflows Tp + Tf, L - S or the differences below.
 int titleGrey(int position, std::int64_t length, bool* redraw) {
-  const std::int64_t p = position, tp = settings.titlePersistenceMs, tf = settings.titleFadeMs, s = tp + tf;
+  const std::int64_t p = position, tp = usedTitlePersistenceMs(), tf = usedTitleFadeMs(), s = tp + tf;
   *redraw = false;
   if (s <= p && p <= length - s && !scheduler.titleReshow) return -1;
   if (p < tp || p > length - tp) return fullGrey;

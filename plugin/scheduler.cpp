@@ -5,6 +5,7 @@
 
 #include "display.h"
 #include "host_queries.h"
+#include "settings/setting_limits.h"
 #include "settings/settings.h"
 
 SchedulerState scheduler = {introIndex, 0, 0, 1, 0, 0, 0, 1.0f, 0, 0, 0, 0};
@@ -46,7 +47,7 @@ bool takesPart(int effect) {
 // The rotation's pause threshold is the fade length, but never shorter than the intro's: with a
 // fade of a few ms every frame gap would count as a pause and freeze the effect where it stood.
 DWORD pauseThreshold() {
-  return settings.fadeLengthMs > int(introPauseMs) ? DWORD(settings.fadeLengthMs) : introPauseMs;
+  return usedFadeLengthMs() > int(introPauseMs) ? DWORD(usedFadeLengthMs()) : introPauseMs;
 }
 
 // The step's one clock reading, on the step clock. A gap longer than `threshold` is a pause
@@ -64,7 +65,7 @@ std::int64_t readStepClock(DWORD threshold) {
 // Host replies and settings in 64 bits: Tp + Tf and a length of up to 2^31 - 1 s never overflow.
 void decideTitleReshow(const VisModule& module) {
   if (settings.persistentTitle) return;
-  const std::int64_t shown = std::int64_t(settings.titlePersistenceMs) + settings.titleFadeMs;
+  const std::int64_t shown = std::int64_t(usedTitlePersistenceMs()) + usedTitleFadeMs();
   scheduler.titleReshow = 1;
   scheduler.reshowPosition = queryPlayPosition(module);
   if (scheduler.reshowPosition < shown) scheduler.titleReshow = 0;
@@ -72,7 +73,7 @@ void decideTitleReshow(const VisModule& module) {
   if (scheduler.reshowPosition > length - 2 * shown) scheduler.titleReshow = 0;
 }
 
-std::int64_t effectSpan() { return std::int64_t(settings.effectLengthMs) + 2 * std::int64_t(settings.fadeLengthMs); }
+std::int64_t effectSpan() { return std::int64_t(usedEffectLengthMs()) + 2 * std::int64_t(usedFadeLengthMs()); }
 
 int stopCurrent() { return effectTable[scheduler.currentEffect].ops->stop(display.device); }
 
@@ -154,7 +155,7 @@ void scheduleIntroEnd(DWORD now) {
 }
 
 float fadeLevelAt(std::int64_t now) {
-  const std::int64_t fade = settings.fadeLengthMs, effect = settings.effectLengthMs;
+  const std::int64_t fade = usedFadeLengthMs(), effect = usedEffectLengthMs();
   if (fade <= 0) return 1.0f;
   const std::int64_t left = scheduler.deadline - now;
   double level = 1.0;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Usage: tools/play.sh [OPTIONS] FILE...      your own music through the plug-in
+# Usage: tools/play.sh [OPTIONS] [--] FILE...  your own music through the plug-in
 #        tools/play.sh --live [OPTIONS]       what the desktop plays, through the plug-in
 #
-# FILEs of any format FFmpeg reads (FLAC, Ogg Vorbis, Opus, AAC/M4A, MP3, WAV ...) are decoded
-# once into a cache of WAV files ($XDG_CACHE_HOME/vexilumarine/decoded, else
-# ~/.cache/vexilumarine/decoded), keyed by each file's path, size and modification time, titled
+# FILEs of any format FFmpeg reads (FLAC, Ogg Vorbis, Opus, AAC/M4A, MP3, WAV, DSD ...) are
+# decoded once, to what the player hands its plug-ins (44.1 kHz, 16-bit, mono or stereo), into a
+# cache of WAV files ($XDG_CACHE_HOME/vexilumarine/decoded, else ~/.cache/vexilumarine/decoded;
+# RF64 beyond 4 GiB), keyed by each file's path, size and modification time and that format, titled
 # by their tags ("artist - title") or else by the file name, and played as one playlist by
 # vishost under Wine (build/win64) with the plug-in's "All effects". A file that cannot be
 # decoded is named in one line and the rest play.
@@ -23,16 +24,17 @@
 # out/play; --out also captures on a display; --capture-fps N for another rate).
 #
 # OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
-#          --full-screen, --desktop-size,
+#          --start S (begin S seconds into the first file), --full-screen, --desktop-size,
 #          --trace-queries (print vishost's answers to the plug-in's title queries),
-#          --source NAME, --list-sources (with --live)
+#          --source NAME, --list-sources (with --live);
+#          -- ends the options (for file names that begin with --)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$here/../build/win64
 say() { echo "play: $*" >&2; }
 
-live=0 module=0 seconds="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source="" watch=window
-files=()
+live=0 module=0 seconds="" start="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source="" watch=window
+files=() wavs=() names=()  # names: each cached WAV as vishost sees it, then the user's file
 while [ $# -gt 0 ]; do
   case "$1" in
     --live) live=1 ;;
@@ -41,12 +43,14 @@ while [ $# -gt 0 ]; do
       $1 == "Description:" { sub(/^[ \t]*Description: /, ""); printf "  %s  %s\n", name, $0 }'; exit ;;
     --module) module=${2:?--module needs a number}; shift ;;
     --seconds) seconds=${2:?--seconds needs a number}; shift ;;
+    --start) start=${2:?--start needs a number of seconds}; shift ;;
     --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
     --capture-fps) capture_fps=${2:?--capture-fps needs a number}; shift ;;
     --trace-queries) trace=--trace-queries ;;
     --full-screen) watch=full-screen ;;
     --desktop-size) watch=desktop-size ;;
-    --help|-h) sed -n '2,28s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --help|-h) sed -n '2,30s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --) shift; files+=("$@"); break ;;
     --*) say "unknown option '$1' (see --help)"; exit 2 ;;
     *) files+=("$1") ;;
   esac
@@ -63,23 +67,28 @@ winpath() { echo "Z:${1//\//\\}"; }
 # ---- vishost under Wine ----
 args=(--module "$module" --player-timing $trace)
 if [ -n "$seconds" ]; then args+=(--seconds "$seconds"); else args+=(--frames 100000000); fi
+[ -z "$start" ] || args+=(--start "$start")
 
 if [ "$live" -eq 1 ]; then
   command -v parec >/dev/null || { say "parec is missing (Debian package pulseaudio-utils)"; exit 1; }
   pactl info >/dev/null 2>&1 || { say "no sound server to record (PulseAudio or PipeWire)"; exit 1; }
-  monitor=${source:-$(pactl get-default-sink 2>/dev/null).monitor}
+  # PulseAudio before 15 has no get-default-sink; its "pactl info" names the sink.
+  sink=$(pactl get-default-sink 2>/dev/null || pactl info 2>/dev/null | sed -n 's/^Default Sink: //p')
+  monitor=${source:-$sink.monitor}
   name=$(pactl list sources 2>/dev/null | awk -v m="$monitor" '
     $1 == "Name:" { here = ($2 == m) } here && $1 == "Description:" { sub(/^[ \t]*Description: /, ""); print; exit }')
   if [ -z "$name" ] && [ -n "$source" ]; then say "no source '$source'; the sources are:"; "$0" --list-sources >&2; exit 1; fi
-  [ -n "$name" ] || name="monitor of the default output"
+  if [ -z "$name" ]; then
+    say "no monitor of the default output '${sink:-(none named)}' found; recording @DEFAULT_MONITOR@"
+    name="monitor of the default output"
+  fi
   args+=(--live --live-source "$name")
   input() { parec -d "${source:-@DEFAULT_MONITOR@}" --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
 else
-  playlist=0
   for file in "${files[@]}"; do
-    if wav=$(decoded "$file"); then args+=("$(winpath "$wav")"); playlist=$((playlist + 1)); fi
+    if wav=$(decoded "$file"); then wavs+=("$(winpath "$wav")"); names+=("$(winpath "$wav")" "$file"); fi
   done
-  [ "$playlist" -gt 0 ] || { say "none of the files can be played"; exit 1; }
+  [ ${#wavs[@]} -gt 0 ] || { say "none of the files can be played"; exit 1; }
   input() { cat /dev/null; }
 fi
 
@@ -102,11 +111,22 @@ if [ -n "$out_given" ] || [ -z "${DISPLAY:-}" ]; then
   args+=(--out "$(winpath "$out/frames")" --capture-fps "$capture_fps")
 fi
 export source  # `input` runs in the session's shell
+files_given=()  # after every option
+[ ${#wavs[@]} -eq 0 ] || files_given=(-- "${wavs[@]}")
 cd "$build/player"
-exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' >&2)  # Wine's and ALSA's chatter
+# vishost's messages name each file as the user gave it, not as its cached WAV.
+user_names() {
+  local line i
+  while IFS= read -r line; do
+    for ((i = 0; i + 1 < ${#names[@]}; i += 2)); do line=${line//"${names[i]}"/"${names[i + 1]}"}; done
+    printf '%s\n' "$line"
+  done
+}
+exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' | user_names >&2)  # Wine's and ALSA's chatter
+filter=$!
 status=0
 if [ -n "${VEXIL_WINE_SESSION:-}" ]; then  # inside a Wine session already (the tests)
-  play "${args[@]}" || status=$?
+  play "${args[@]}" "${files_given[@]}" || status=$?
 elif [ -n "${DISPLAY:-}" ]; then          # on this display, in a prefix of its own
   screen=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ { size = $2 } END { print size }') || true
   case "$watch" in
@@ -116,11 +136,14 @@ elif [ -n "${DISPLAY:-}" ]; then          # on this display, in a prefix of its 
   esac
   export -f input play
   VEXIL_USE_DISPLAY=1 VEXIL_PREFIX_NAME=wineprefix-play VEXIL_DESKTOP=$desktop \
-    "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" || status=$?
+    "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
 else                                     # headless: a private Xvfb
   [ "$watch" = desktop-size ] && args+=(--desktop-size)
   export -f input play
-  "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" || status=$?
+  "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
 fi
 [ -z "$out_given" ] && [ -n "${DISPLAY:-}" ] || say "pictures in $out/frames"
+# The last messages are still in the filter: let it write them out before this script ends.
+exec 2>&-
+for _ in $(seq 50); do kill -0 "$filter" 2>/dev/null || break; sleep 0.1; done
 exit "$status"

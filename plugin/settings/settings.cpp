@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "../scheduler.h"
@@ -21,8 +22,17 @@ int readFlag(const char* key, const char* fallback, const char* path) {
   return std::strcmp(text, "TRUE") == 0 ? 1 : 0;
 }
 
+// The leading number, as the platform reads it ("3000ms" is 3000), saturated to the int range.
+// Text that starts with no number leaves the field as it was, as an absent key does.
 void readNumber(const char* key, int* field, const char* path) {
-  *field = int(GetPrivateProfileIntA(settingsSection, key, *field, path));
+  char text[32];
+  GetPrivateProfileStringA(settingsSection, key, "", text, sizeof text, path);
+  const char* digits = text + (text[0] == '-' || text[0] == '+');
+  if (*digits < '0' || *digits > '9') return;
+  long long value = 0;
+  while (*digits >= '0' && *digits <= '9' && value <= 2147483648LL) value = value * 10 + (*digits++ - '0');
+  if (text[0] == '-') value = -value;
+  *field = int(std::clamp(value, -2147483647LL - 1, 2147483647LL));
 }
 
 void writeFlag(const char* key, int value, const char* path) {
@@ -38,8 +48,13 @@ void writeNumber(const char* key, int value, const char* path) {
 }  // namespace
 
 int settingsFilePath(const VisModule& module, char* buffer) {
-  DWORD length = GetModuleFileNameA(module.hDllInstance, buffer, settingsPathSize);
-  if (length >= DWORD(settingsPathSize)) length = settingsPathSize - 1;
+  const DWORD length = GetModuleFileNameA(module.hDllInstance, buffer, settingsPathSize);
+  // A name that fills the buffer has been cut, perhaps inside a folder's name: its last
+  // backslash would point into the parent folder. Too long, like any path that leaves no room.
+  if (length >= DWORD(settingsPathSize)) {
+    buffer[0] = '\0';
+    return 0;
+  }
   buffer[length] = '\0';
   char* cut = std::strrchr(buffer, '\\');
   size_t keep = cut ? size_t(cut - buffer) + 1 : 0;

@@ -56,7 +56,7 @@ TEST(FrameFile, ReplacesTheFileWholeAndLeavesNoTemporary) {
 
 #ifdef HAVE_QUORBEL_CORE
 TEST(FrameFile, TheViewersReaderGetsTheBandLevelsOfTheSpectrum) {
-  PcmAudio song{44100, 1, std::vector<int16_t>(4096), ""};
+  PcmAudio song{44100, 1, std::vector<int16_t>(4096), "", {}, 0, ""};
   for (size_t i = 0; i < song.samples.size(); ++i)
     song.samples[i] = int16_t(12000 * std::sin(i * 0.3) + 9000 * std::sin(i * 1.9) + (i * 7919 % 4000));
   VisAudio audio;

@@ -101,7 +101,7 @@ TEST(SpectrumBuilder, WaveformHoldsSignedHighBytes) {
 }
 
 TEST(VisAudio, MonoFeedsBothChannelsAndUnaskedChannelsStayZero) {
-  PcmAudio mono{44100, 1, tone(20, 9000, 2000), ""};
+  PcmAudio mono{44100, 1, tone(20, 9000, 2000), "", {}, 0, ""};
   VisAudio both, one;
   takeVisAudio(mono, 100, 2, 2, both);
   EXPECT_TRUE(std::equal(both.spectrum[0], both.spectrum[0] + visEntries, both.spectrum[1]));
@@ -114,7 +114,7 @@ TEST(VisAudio, MonoFeedsBothChannelsAndUnaskedChannelsStayZero) {
 }
 
 TEST(VisAudio, StereoKeepsChannelsApartAndThePastTheEndIsSilent) {
-  PcmAudio stereo{44100, 2, std::vector<int16_t>(2 * 1000), ""};
+  PcmAudio stereo{44100, 2, std::vector<int16_t>(2 * 1000), "", {}, 0, ""};
   for (size_t i = 0; i < 1000; ++i) stereo.samples[2 * i + 1] = int16_t(i % 2 ? 20000 : -20000);
   VisAudio audio;
   takeVisAudio(stereo, 0, 2, 2, audio);

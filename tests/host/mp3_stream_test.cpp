@@ -182,9 +182,9 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
   const Bytes audio = frame(mpeg1Stereo128k);
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TPE1", 0, text("The Band")) + textFrame(3, "TIT2", 0, text("Song"))) + audio),
             "The Band - Song");
-  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("Caf\xC3\xA9 \xE2\x82\xAC"))) + audio), "Caf\xE9 ?");
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("Caf\xC3\xA9 \xE2\x82\xAC"))) + audio), "Caf\xC3\xA9 \xE2\x82\xAC") << "UTF-8 out, the host converts";
   const Bytes utf16le = {0xFF, 0xFE, 'H', 0, 'i', 0, 0xE9, 0, 0, 0, 'x', 0};  // text ends at the terminator
-  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, utf16le), 20) + audio), "Hi\xE9");
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, utf16le), 20) + audio), "Hi\xC3\xA9");
   const Bytes bigEndianMark = {0xFE, 0xFF, 0, 'H', 0, 'i'};
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, bigEndianMark)) + audio), "Hi") << "the mark is not text";
   const Bytes utf16be = {0, 'O', 0, 'k'};
@@ -196,15 +196,15 @@ TEST(Mp3Title, ComesFromId3v2FramesInEachEncoding) {
   EXPECT_EQ(titleOf(id3v2(2, v22) + audio), "Short");
   const Bytes pair = {0xFF, 0xFE, 'A', 0, 0x3D, 0xD8, 0x00, 0xDE, 'B', 0};  // U+1F600 between A and B
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, pair)) + audio), "A?B") << "one mark for the pair";
-  // U+10FFFF (the last pair) and U+E000 (just past the low halves) are one mark each.
+  // U+10FFFF (the last pair) is one mark; U+E000 (just past the low halves) is a character.
   const Bytes edges = {0xFF, 0xFE, 0xFF, 0xDB, 0xFF, 0xDF, 0x00, 0xE0, 'C', 0};
-  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, edges)) + audio), "??C");
+  EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, edges)) + audio), "?\xEE\x80\x80" "C");
   const Bytes pairBigEndian = {0, 'A', 0xD8, 0x3D, 0xDE, 0x00, 0, 'B'};
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 2, pairBigEndian)) + audio), "A?B");
   // A lead byte where a continuation byte belongs ends the sequence there.
-  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xC3\xA9"))) + audio), "?\xE9");
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xC3\xA9"))) + audio), "?\xC3\xA9");
   EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xF0\x9F\x98\x80!"))) + audio), "?!") << "four bytes, one mark";
-  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xA9\xA9"))) + audio), "\xE9?") << "a stray continuation";
+  EXPECT_EQ(titleOf(id3v2(4, textFrame(4, "TIT2", 3, text("\xC3\xA9\xA9"))) + audio), "\xC3\xA9?") << "a stray continuation";
   // An odd last byte of UTF-16 text is dropped, not joined with the padding after the frame.
   const Bytes oddUtf16 = {0xFF, 0xFE, 'A', 0, 'B'};
   EXPECT_EQ(titleOf(id3v2(3, textFrame(3, "TIT2", 1, oddUtf16), 4) + audio), "A");
@@ -246,3 +246,37 @@ TEST(Mp3Title, FallsBackToId3v1AndSurvivesDamagedTags) {
 }
 
 }  // namespace
+
+// `cat a.mp3 b.mp3`, a damaged header, junk past the search window, a change of format: every
+// good frame up to the change is found and what is not audio is said once; tags that close a
+// file (here an APE tag of 114 bytes with its header, and ID3v1) are not junk.
+TEST(Mp3Stream, JoinedAndDamagedStreamsPlayEveryGoodFrameAndSayWhatWasSkipped) {
+  auto frames = [](const Bytes& header, int count) {
+    Bytes out;
+    while (count-- > 0) out = out + frame(header);
+    return out;
+  };
+  Mp3Stream stream;
+  auto scan = [&](const Bytes& image) {
+    std::string error;
+    EXPECT_TRUE(scanMp3Stream(image.data(), image.size(), stream, error)) << error;
+    return mp3StreamNotice(stream);
+  };
+  const Bytes tag = id3v2(3, textFrame(3, "TIT2", 0, text("Part")), 40);
+  const Bytes apeFooter = text("APETAGEX") + Bytes{0xD0, 7, 0, 0, 82, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0x80} + Bytes(8, 0);
+  const Bytes first = tag + frames(mpeg1Stereo128k, 3) + id3v1("One", "");
+  const Bytes second = tag + frames(mpeg1Stereo128k, 2) + Bytes(82, 'a') + apeFooter + id3v1("Two", "");
+  EXPECT_EQ(scan(first + second), "");
+  EXPECT_EQ(stream.frames, 5u);
+  EXPECT_EQ(stream.end, first.size() + second.size() - 128 - 114);
+  Bytes damaged = frames(mpeg1Stereo128k, 5);
+  damaged[2 * 417] = 0x00;  // the third frame's header
+  EXPECT_EQ(scan(damaged), "skipped 417 bytes that are not audio (damage, or files joined)");
+  EXPECT_EQ(stream.frames, 4u);
+  scan(frames(mpeg1Stereo128k, 2) + Bytes(70000, 0) + frames(mpeg1Stereo128k, 2));
+  EXPECT_EQ(stream.frames, 2u) << "the search gives up after 64 KiB";
+  // 4 frames of 1152 samples at 44100 Hz: 0.104 s.
+  EXPECT_EQ(scan(frames(mpeg1Stereo128k, 4) + frames(mpeg2Mono64k, 3)),
+            "changes from 44100 Hz stereo to 22050 Hz mono at 0.1 s; it plays up to there");
+  EXPECT_EQ(stream.frames, 4u);
+}

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 void put(std::vector<uint8_t>& out, uint32_t value, int bytes) {
@@ -138,4 +140,39 @@ TEST(WavReader, NamesTheFileThatCannotBeRead) {
   std::fclose(std::fopen(path.c_str(), "wb"));
   EXPECT_FALSE(readWavFile(path, audio, error));
   EXPECT_EQ(error, path + ": the file is empty");
+}
+
+// A file is read from disk as it plays, titled by INFO tags after the audio; a damaged chunk
+// after the tags leaves the audio playing. Beyond 4 GiB a RIFF file cannot say where its audio
+// ends: a clear message (RF64 files say it in their "ds64" chunk).
+TEST(WavReader, FileIsReadAsItPlaysTitledByTagsAfterTheAudioUpToWhatRiffCanHold) {
+  std::vector<uint8_t> data;
+  for (int i = 0; i < 3000; ++i) put(data, uint32_t(uint16_t(i)) | uint32_t(uint16_t(-i)) << 16, 4);
+  std::vector<uint8_t> image = wav(1, 2, 44100, 16, data);
+  put(image, "LIST");
+  put(image, 4 + 8 + 6, 4);
+  put(image, "INFOINAM");
+  put(image, 6, 4);
+  put(image, "After");
+  image.push_back(0);
+  put(image, "junk");
+  put(image, 99999, 4);  // runs past the end
+  const std::string path = ::testing::TempDir() + "after.wav";
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(image.data(), 1, image.size(), file);
+  std::fclose(file);
+  PcmAudio audio;
+  std::string error;
+  ASSERT_TRUE(readWavFile(path, audio, error)) << error;
+  EXPECT_EQ(audio.title, "After");
+  EXPECT_EQ(audio.frameCount(), 3000u);
+  EXPECT_TRUE(audio.samples.empty()) << "not held in memory";
+  int16_t frames[8];
+  readPcmFrames(audio, 2998, 4, frames);  // two frames of audio, then silence past the end
+  EXPECT_EQ(std::vector<int16_t>(frames, frames + 8), (std::vector<int16_t>{2998, -2998, 2999, -2999, 0, 0, 0, 0}));
+
+  ASSERT_EQ(truncate(path.c_str(), (off_t(1) << 32) + 4096), 0);  // sparse: no disk space
+  EXPECT_FALSE(readWavFile(path, audio, error));
+  EXPECT_EQ(error, path + ": larger than 4 GiB, more than a RIFF WAVE file can describe (an RF64 file can)");
+  std::remove(path.c_str());
 }

@@ -35,6 +35,12 @@ class Scheduler : public PluginTest {
     for (int i = 0; i < 7; ++i) effectRecords[i].enabled = 0;
     for (int e : effects) effectRecords[e].enabled = 1;
   }
+  // A new plug-in state and platform, the settings file beside the module as before.
+  void freshPlugin() {
+    standin::reset();
+    resetPluginState();
+    standin::setModulePath(windowsFolder() + "\\vis_vexilumarine.dll");
+  }
   DWORD begin = 0;
 };
 
@@ -158,7 +164,8 @@ TEST_F(Scheduler, AClockWrapDoesNotCutTheIntroShort) {
 }
 
 TEST_F(Scheduler, ZeroOrNegativeFadeLengthShowsFullLevelAndStillRotates) {
-  for (int fade : {0, -500}) {
+  for (int fade : {0, -500}) {  // below 0 counts as no fade
+    const int spanFade = std::max(fade, 0);
     startRun(0);
     settings.fadeLengthMs = fade;
     settings.effectLengthMs = 3000;
@@ -166,12 +173,41 @@ TEST_F(Scheduler, ZeroOrNegativeFadeLengthShowsFullLevelAndStillRotates) {
     const int first = scheduler.currentEffect;
     frameAfter(10);
     EXPECT_FLOAT_EQ(scheduler.fadeLevel, 1.0f);
-    runUntil(10000 + 3000 + 2 * fade + 20);
+    runUntil(10000 + 3000 + 2 * spanFade + 20);
     EXPECT_NE(scheduler.currentEffect, first) << "fade " << fade;
     quitModule(&visModule);
     standin::reset();
     resetPluginState();
   }
+}
+
+// Hand-edited lengths the dialog would refuse: a negative effect length shows the default 10 s, a
+// negative fade none, text with no number the default, huge numbers the longest the dialog takes
+// (read modulo 2^32 they came to 14 days and switched within 62); the file is written back as read.
+TEST_F(Scheduler, HandEditedLengthsNeitherSwitchEveryFrameNorStallNorLeaveTheFadeRange) {
+  const std::pair<const char*, DWORD> cases[] = {  // the file, and how long the first effect shows
+      {"effect length=-5000\r\nfade length=-99999999999\r\n", 10000},
+      {"effect length=soon\r\nfade length=x\r\n", 12000},
+      {"effect length=1000\r\nfade length=-2000\r\ntitle fade=-7\r\n", 1000}};
+  for (const auto& [file, shownMs] : cases) {
+    writeIni(std::string("[Vexilumarine]\r\n") + file + "random effect order=FALSE\r\n");
+    startRun(0);
+    runUntil(10000 + shownMs - 100, 50);
+    EXPECT_EQ(scheduler.currentEffect, 0) << file;
+    EXPECT_TRUE(scheduler.fadeLevel >= 0 && scheduler.fadeLevel <= 1) << file;
+    runUntil(10000 + shownMs + 100, 50);
+    EXPECT_EQ(scheduler.currentEffect, 1) << file;
+    quitModule(&visModule);
+    freshPlugin();
+  }
+  loadSettings(visModule);
+  saveSettings(visModule);
+  EXPECT_NE(readFile(iniPath()).find("fade length=-2000\r\ntitle fade=-7\r\n"), std::string::npos);
+  writeIni("[Vexilumarine]\r\neffect length=99999999999\r\nfade length=99999999999\r\n");
+  startRun(0);
+  runUntil(10000, 50);
+  for (int i = 0; i < 5; ++i) frameAfter(1u << 30);  // 62 days, frames closer than the fade length
+  EXPECT_EQ(scheduler.currentEffect, 0);
 }
 
 // The dialog takes any fade length from 0 up; one shorter than a frame must neither count every

@@ -37,7 +37,7 @@ TEST_F(SettingsStore, HandEditedValuesReadStrictlyAndAreWrittenBackInPlace) {
   EXPECT_EQ(settings.showTitle, 0);   // keys match in any case
   EXPECT_EQ(settings.showFps, 1);
   EXPECT_EQ(settings.effectLengthMs, 3000);
-  EXPECT_EQ(settings.fadeLengthMs, 0);
+  EXPECT_EQ(settings.fadeLengthMs, 1000) << "no number: as if absent";
   EXPECT_EQ(settings.graphicsMode, 11);
   EXPECT_EQ(effectRecords[6].enabled, 0);  // "1" is not "TRUE"
   saveSettings(visModule);
@@ -66,15 +66,23 @@ TEST_F(SettingsStore, AModulePathWithoutABackslashNamesTheBareFile) {
 TEST_F(SettingsStore, TheFileNameMustFitTheBufferWithItsTerminator) {
   char path[settingsPathSize];
   const std::string dll = "\\vis_vexilumarine.dll";
-  const std::string fits(settingsPathSize - 1 - std::strlen("\\plugin.ini"), 'x');  // 259 characters in all
-  standin::setModulePath(fits + dll);
+  const std::string folder(settingsPathSize - 1 - dll.size(), 'x');  // a whole module path of 259 characters
+  standin::setModulePath(folder + dll);
+  EXPECT_EQ(settingsFilePath(visModule, path), 1);
+  EXPECT_EQ(std::string(path), folder + "\\plugin.ini");
+  standin::setModulePath(folder + "y" + dll);  // 260: the name fills the buffer
+  EXPECT_EQ(settingsFilePath(visModule, path), 0);
+  // A whole path with a DLL name shorter than "plugin.ini": the file name must fit with its terminator.
+  const std::string fits(settingsPathSize - 1 - std::strlen("\\plugin.ini"), 'x');
+  standin::setModulePath(fits + "\\v.dll");
   EXPECT_EQ(settingsFilePath(visModule, path), 1);
   EXPECT_EQ(std::string(path), fits + "\\plugin.ini");
-  standin::setModulePath(fits + "y" + dll);
+  standin::setModulePath(fits + "y\\v.dll");
   EXPECT_EQ(settingsFilePath(visModule, path), 0);
-  standin::setModulePath(std::string(400, 'z'));  // more than the buffer: cut to 259, no backslash
-  EXPECT_EQ(settingsFilePath(visModule, path), 1);
-  EXPECT_STREQ(path, "plugin.ini");
+  // Cut inside the last folder's name: its last backslash would name the parent folder's file.
+  standin::setModulePath("C:\\music\\" + std::string(300, 'p') + dll);
+  EXPECT_EQ(settingsFilePath(visModule, path), 0);
+  EXPECT_STREQ(path, "");
   // Cut right after a backslash: the folder's name is whole, but the file name no longer fits.
   // The parent folder is someone else's: nothing is named there.
   standin::setModulePath("C:\\" + std::string(255, 'x') + "\\vis_vexilumarine.dll");

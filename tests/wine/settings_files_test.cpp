@@ -54,7 +54,7 @@ TEST_F(RealProfileFiles, HandEditedFileReadsAndRewritesAlike) {
   EXPECT_EQ(settings.showTitle, 0);
   EXPECT_EQ(settings.showFps, 1);
   EXPECT_EQ(settings.effectLengthMs, 3000);
-  EXPECT_EQ(settings.fadeLengthMs, 0);
+  EXPECT_EQ(settings.fadeLengthMs, 1000);  // "abc": no number, as if absent
   EXPECT_EQ(settings.graphicsMode, 11);
   EXPECT_EQ(effectRecords[6].enabled, 0);
   saveSettings(module);

@@ -69,3 +69,15 @@ add_test(NAME vishost.UndecodableMp3FilesAreReportedAndTheNextPlays
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 set_tests_properties(vishost.UndecodableMp3FilesAreReportedAndTheNextPlays PROPERTIES
   FIXTURES_REQUIRED vishost_mp3)
+
+# ---- Files as people have them (real_files.sh); the parts that use tools/play.sh need the x86_64 tree.
+set(REAL_FILES_PARTS long mp3)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  list(APPEND REAL_FILES_PARTS titles live)
+endif()
+foreach(part ${REAL_FILES_PARTS})
+  add_test(NAME vishost.RealFiles.${part} COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/real_files.sh ${part}
+    ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:vishost> ${CMAKE_BINARY_DIR}/pictures/real-files/${part}
+    WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
+  set_tests_properties(vishost.RealFiles.${part} PROPERTIES RESOURCE_LOCK plugin_ini TIMEOUT 180)
+endforeach()
