@@ -40,11 +40,14 @@ for i in "${!names[@]}"; do
 done
 capture_at=$(IFS=,; echo "${frames[*]}")
 
-# The song is written by vishost, named for the title strip; render.sh runs in the same session.
-song="$out/Tidewater.wav"
+# The song is written by vishost and tagged as vishost titles it when it plays it itself, so the
+# title strip reads the same; render.sh runs in the same session.
+song="$out/demo.wav"
 cd "$player"
 "$here/wine-session.sh" "$build" bash -c "
-  \"\$WINELOADER\" ./vishost.exe --write-demo '$(winpath "$song")' 2>/dev/null &&
+  \"\$WINELOADER\" ./vishost.exe --write-demo '$(winpath "$out/untagged.wav")' 2>/dev/null &&
+  ffmpeg -nostdin -v error -y -i '$out/untagged.wav' -metadata artist=Vexilumarine \\
+    -metadata title='Tidewater (demo song)' -c copy '$song' && rm -f '$out/untagged.wav' &&
   '$here/render.sh' --player '$player' --fps $fps --seconds $seconds --capture-at $capture_at --frames-out '$out/frames' \\
     --force -o '$out/demo.mp4' '$song'
 "
