@@ -7,6 +7,8 @@
 # least and the most after the first minute, and at the end. The file is read from disk as it
 # plays, so the private bytes stay flat. It takes SECONDS of wall time. It runs from a copy of the
 # x86_64 player folder with a Wine prefix of its own, so tests can run in the tree meanwhile.
+# BENCH_CLOCK=virtual reads the whole file in minutes instead: the virtual clock at 2 frames a
+# second of the file, as fast as the machine draws, with a resource line every 10 s of wall time.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 seconds=${1:-10800}
@@ -27,8 +29,10 @@ if [ ! -f "$wav" ]; then
 fi
 log=$out/resources-$seconds.txt
 cd "$tree/player"
-"$here/wine-session.sh" "$tree" bash -c '"$WINELOADER" ./vishost.exe --mute --module 2 --fps 10 \
-  --seconds "$(( $1 + 30 ))" --resource-log 60 "$2"' bench "$seconds" "$(winpath "$wav")" 2>&1 |
+pace=(--fps 10 --resource-log 60)
+[ "${BENCH_CLOCK:-}" = virtual ] && pace=(--virtual-clock --fps 2 --resource-log 10)
+"$here/wine-session.sh" "$tree" bash -c '"$WINELOADER" ./vishost.exe --mute --module 2 "${@:3}" \
+  --seconds "$(( $1 + 30 ))" "$2"' bench "$seconds" "$(winpath "$wav")" "${pace[@]}" 2>&1 |
   grep --line-buffered -E '^(resources|vishost)' | tee "$log"
 awk -F'private | bytes' '/^resources: [0-9]+ s/ { n++; v = $2; if (n == 1) first = v; if (n > 1) { if (min == "" || v < min) min = v; if (v > max) max = v } last = v }
   END { printf "private bytes: first line %d, after the first minute least %d, most %d, last %d (%d lines)\n", first, min, max, last, n }' "$log"
