@@ -42,23 +42,23 @@ test-sanitize: deps
 	@$(SANITIZE)/tests/plugin_soak 20000
 
 # Faults planted one at a time in the pure logic; reports those the unit tests miss. Takes hours for
-# all of them: MUTATE_ARGS="--files viewer --limit 50" samples (see tools/mutate.py --help). Not in `test`.
+# all of them: MUTATE_ARGS="--files viewer --limit 50" samples (see tools/mutate/mutate.py --help). Not in `test`.
 mutants: deps
-	@nice -n 15 python3 tools/mutate.py $(MUTATE_ARGS)
+	@nice -n 15 python3 tools/mutate/mutate.py $(MUTATE_ARGS)
 
 # The Wine tests run inside one session per tree: a private Xvfb and a persistent wineserver.
 # The i686 tree's run only where this machine executes 32-bit programs; elsewhere its DLL is
 # checked without running it. The x86_64 tree's run always, last.
 test-wine32: win32
-	@if why=$$(tools/runs-32bit.sh); then \
-	  tools/wine-session.sh $(WIN32) ctest --test-dir $(WIN32) --output-on-failure; \
+	@if why=$$(tools/wine/runs-32bit.sh); then \
+	  tools/wine/wine-session.sh $(WIN32) ctest --test-dir $(WIN32) --output-on-failure; \
 	else \
 	  echo "test-wine32: i686 Wine tests skipped: $$why; the i686 DLL is checked without running it"; \
 	  ctest --test-dir $(WIN32)/tests/dll --output-on-failure; \
 	fi
 
 test-wine64: win64
-	@tools/wine-session.sh $(WIN64) ctest --test-dir $(WIN64) --output-on-failure
+	@tools/wine/wine-session.sh $(WIN64) ctest --test-dir $(WIN64) --output-on-failure
 
 test-wine: build
 	@$(MAKE) --no-print-directory test-wine32

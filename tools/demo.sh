@@ -14,7 +14,7 @@ fps=60
 effect_ms=9000 fade_ms=1000  # each effect: 1 s in, 9 s held, 1 s out: all seven in 77 s after the intro
 
 rm -rf "$player" "$out/frames"
-"$here/player-folder.sh" "$build" "$player"
+"$here/wine/player-folder.sh" "$build" "$player"
 # Sequential order shows the effects one after another, so the sheet knows when each one holds.
 printf '[Vexilumarine]\r\nrandom effect order=FALSE\r\neffect length=%d\r\nfade length=%d\r\n' \
   "$effect_ms" "$fade_ms" >"$player/Plugins/plugin.ini"
@@ -22,9 +22,9 @@ printf '[Vexilumarine]\r\nrandom effect order=FALSE\r\neffect length=%d\r\nfade 
 winpath() { echo "Z:${1//\//\\}"; }
 
 if [ -n "${DISPLAY:-}" ]; then
-  "$here/wine-session.sh" "$build" true  # makes the Wine prefix once
+  "$here/wine/wine-session.sh" "$build" true  # makes the Wine prefix once
   cd "$player"
-  . "$here/wine-env.sh" "$build"
+  . "$here/wine/wine-env.sh" "$build"
   "$WINELOADER" ./vishost.exe --module 0 --seconds "$seconds" --player-timing
   exit 0
 fi
@@ -44,7 +44,7 @@ capture_at=$(IFS=,; echo "${frames[*]}")
 # title strip reads the same; render.sh runs in the same session.
 song="$out/demo.wav"
 cd "$player"
-"$here/wine-session.sh" "$build" bash -c "
+"$here/wine/wine-session.sh" "$build" bash -c "
   \"\$WINELOADER\" ./vishost.exe --write-demo '$(winpath "$out/untagged.wav")' 2>/dev/null &&
   ffmpeg -nostdin -v error -y -i '$out/untagged.wav' -metadata artist=Vexilumarine \\
     -metadata title='Tidewater (demo song)' -c copy '$song' && rm -f '$out/untagged.wav' &&

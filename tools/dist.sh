@@ -8,7 +8,7 @@ build=$(cd "$1" && pwd)
 mkdir -p "$2"; out=$(cd "$2" && pwd)
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-"$here/player-folder.sh" "$build" "$stage"
+"$here/wine/player-folder.sh" "$build" "$stage"
 rm "$stage/vishost.exe"
 cat >"$stage/INSTALL.txt" <<'NOTE'
 Vexilumarine visualisation plug-in

@@ -8,7 +8,7 @@
 #
 # usage: tools/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]     (default: 600 s, every target)
 # Builds into build/fuzz/; corpora grow in build/fuzz/corpus-<target>/ (seeded by the asset
-# generator and tools/fuzz-seeds.py), logs are build/fuzz/fuzz_<target>.log, and a crash is
+# generator and tools/fuzz/fuzz-seeds.py), logs are build/fuzz/fuzz_<target>.log, and a crash is
 # saved as build/fuzz/crash-<target>-* and makes the script exit non-zero. Each run's last
 # line (executions, run time) is printed. FUZZ_JOBS=0 only builds.
 set -euo pipefail
@@ -63,10 +63,10 @@ build() {
                   "$(object "$root/viewer/tga.cpp" -I"$root/viewer")" -lGL ;;
     frame_file) link frame_file "$(object "$root/viewer/fuzz/fuzz_frame_file.cpp" -I"$root/viewer")" \
                   "$(object "$root/viewer/frame_reader.cpp" -I"$root/viewer")" ;;
-    wav) link wav "$(object "$root/host/fuzz/fuzz_wav.cpp" -I"$root/host")" \
-                  "$(object "$root/host/wav_reader.cpp" -I"$root/host")" ;;
-    mp3) link mp3 "$(object "$root/host/fuzz/fuzz_mp3.cpp" -I"$root/host")" \
-                  "$(object "$root/host/mp3_stream.cpp" -I"$root/host")" ;;
+    wav) link wav "$(object "$root/host/fuzz/fuzz_wav.cpp" -I"$root/host/input")" \
+                  "$(object "$root/host/input/wav_reader.cpp" -I"$root/host/input")" ;;
+    mp3) link mp3 "$(object "$root/host/fuzz/fuzz_mp3.cpp" -I"$root/host/input")" \
+                  "$(object "$root/host/input/mp3_stream.cpp" -I"$root/host/input")" ;;
     settings|titles)
       local target_source=$root/tests/plugin/fuzz/fuzz_$1.cpp
       [ "$1" = titles ] && target_source=$root/tests/plugin/fuzz/fuzz_title_time.cpp
@@ -84,7 +84,7 @@ seed() {
   mkdir -p "$out/corpus-tga"
   # Small images keep the fuzzer quick; the 512 x 512 backgrounds are left out.
   for f in circles circles_boom circles_flower bars; do cp -n "$out/seeds/textures/$f.tga" "$out/corpus-tga/"; done
-  python3 "$root/tools/fuzz-seeds.py" "$out"
+  python3 "$root/tools/fuzz/fuzz-seeds.py" "$out"
 }
 
 for t in "${targets[@]}"; do build "$t"; done

@@ -62,7 +62,7 @@ if [ "$live" -eq 0 ] && [ ${#files[@]} -eq 0 ]; then say "no files to play (see 
 
 winpath() { echo "Z:${1//\//\\}"; }
 
-. "$here/decode-cache.sh"
+. "$here/lib/decode-cache.sh"
 
 # ---- vishost under Wine ----
 args=(--module "$module" --player-timing $trace)
@@ -136,11 +136,11 @@ elif [ -n "${DISPLAY:-}" ]; then          # on this display, in a prefix of its 
   esac
   export -f input play
   VEXIL_USE_DISPLAY=1 VEXIL_PREFIX_NAME=wineprefix-play VEXIL_DESKTOP=$desktop \
-    "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
+    "$here/wine/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
 else                                     # headless: a private Xvfb
   [ "$watch" = desktop-size ] && args+=(--desktop-size)
   export -f input play
-  "$here/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
+  "$here/wine/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
 fi
 [ -z "$out_given" ] && [ -n "${DISPLAY:-}" ] || say "pictures in $out/frames"
 # The last messages are still in the filter: let it write them out before this script ends.

@@ -17,7 +17,7 @@
 #   --seconds S   only the first S seconds
 #   --force       replace an existing OUT
 #
-# For make demo: --player DIR renders from that player folder (tools/player-folder.sh), and
+# For make demo: --player DIR renders from that player folder (tools/wine/player-folder.sh), and
 # --capture-at F1,F2,... --frames-out DIR also writes those frames as BMP files.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -59,12 +59,12 @@ out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 
 # The rest runs in a private Wine session (Xvfb and wineserver), unless inside one already.
 if [ -z "${VEXIL_WINE_SESSION:-}" ]; then
-  exec "$here/wine-session.sh" "$build" "$0" "${files[@]}" -o "$out" --fps "$fps" --module "$module" \
+  exec "$here/wine/wine-session.sh" "$build" "$0" "${files[@]}" -o "$out" --fps "$fps" --module "$module" \
     ${mode:+--mode "$mode"} ${seconds:+--seconds "$seconds"} --player "$player" \
     ${capture_at:+--capture-at "$capture_at"} ${frames_out:+--frames-out "$frames_out"} --force
 fi
 
-. "$here/decode-cache.sh"
+. "$here/lib/decode-cache.sh"
 winpath() { echo "Z:${1//\//\\}"; }
 
 wavs=()
@@ -109,7 +109,7 @@ cd "$player"
 say "rendering ${#wavs[@]} file(s) at $fps fps into $out"
 set +e
 "$WINELOADER" ./vishost.exe "${args[@]}" 2> >(show_progress) </dev/null |
-  "$here/encode-video.sh" "$fps" "$partial" "$seconds" "${wavs[@]}"
+  "$here/lib/encode-video.sh" "$fps" "$partial" "$seconds" "${wavs[@]}"
 statuses=("${PIPESTATUS[@]}")
 set -e
 wait 2>/dev/null || true

@@ -9,7 +9,7 @@
 # F+26 appears), and the captures F+33..F+39 are of music.
 # Checks: the plug-in's title and time queries are answered live; the pictures of silence stay
 # alike while the music's differ from them and from each other. The PNGs stay in OUT_DIR.
-# WINE_RUN is the tree's Wine runner (tools/wine-run.sh).
+# WINE_RUN is the tree's Wine runner (tools/wine/wine-run.sh).
 set -euo pipefail
 wine_run=$1 vishost=$2 out=$3
 here=$(cd "$(dirname "$0")" && pwd)

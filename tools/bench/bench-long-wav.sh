@@ -12,17 +12,17 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 seconds=${1:-10800}
-out=${2:-$here/../out/bench-long}
+out=${2:-$here/../../out/bench-long}
 mkdir -p "$out"; out=$(cd "$out" && pwd)
 tree=$out/tree
 rm -rf "$tree/player"; mkdir -p "$tree"
-cp -r "$here/../build/win64/player" "$tree/player"
-grep '^VEXIL_WINEARCH:' "$here/../build/win64/CMakeCache.txt" >"$tree/CMakeCache.txt"
+cp -r "$here/../../build/win64/player" "$tree/player"
+grep '^VEXIL_WINEARCH:' "$here/../../build/win64/CMakeCache.txt" >"$tree/CMakeCache.txt"
 winpath() { echo "Z:${1//\//\\}"; }
 
 wav=$out/long-$seconds.wav
 if [ ! -f "$wav" ]; then
-  (cd "$tree/player" && "$here/wine-session.sh" "$tree" bash -c '"$WINELOADER" ./vishost.exe --write-demo "$1"' \
+  (cd "$tree/player" && "$here/../wine/wine-session.sh" "$tree" bash -c '"$WINELOADER" ./vishost.exe --write-demo "$1"' \
     demo "$(winpath "$out/demo.wav")")
   ffmpeg -nostdin -v error -y -stream_loop -1 -i "$out/demo.wav" -t "$seconds" -c:a pcm_s16le -f wav "$wav.part"
   mv "$wav.part" "$wav"
@@ -31,7 +31,7 @@ log=$out/resources-$seconds.txt
 cd "$tree/player"
 pace=(--fps 10 --resource-log 60)
 [ "${BENCH_CLOCK:-}" = virtual ] && pace=(--virtual-clock --fps 2 --resource-log 10)
-"$here/wine-session.sh" "$tree" bash -c '"$WINELOADER" ./vishost.exe --mute --module 2 "${@:3}" \
+"$here/../wine/wine-session.sh" "$tree" bash -c '"$WINELOADER" ./vishost.exe --mute --module 2 "${@:3}" \
   --seconds "$(( $1 + 30 ))" "$2"' bench "$seconds" "$(winpath "$wav")" "${pace[@]}" 2>&1 |
   grep --line-buffered -E '^(resources|vishost)' | tee "$log"
 awk -F'private | bytes' '/^resources: [0-9]+ s/ { n++; v = $2; if (n == 1) first = v; if (n > 1) { if (min == "" || v < min) min = v; if (v > max) max = v } last = v }

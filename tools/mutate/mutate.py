@@ -11,14 +11,14 @@ in a build tree of its own (incrementally), runs them with a time limit and puts
 always: also on Ctrl-C, and at the next start if a run was killed. A mutant is caught when a test
 fails, crashes or hangs; one that does not compile is not counted.
 
-Mutants that no caller could ever notice are listed in tools/mutants-allowed.txt, one a line:
+Mutants that no caller could ever notice are listed in tools/mutate/mutants-allowed.txt, one a line:
     path:line:column: description -- reason
 They are reported apart and do not count as survivors.
 
 Examples:
-    tools/mutate.py                                  # every mutant of every listed source
-    tools/mutate.py --files viewer --limit 40        # 40 mutants of the viewer, sampled
-    tools/mutate.py --files plugin/effects/water.cpp --list
+    tools/mutate/mutate.py                                  # every mutant of every listed source
+    tools/mutate/mutate.py --files viewer --limit 40        # 40 mutants of the viewer, sampled
+    tools/mutate/mutate.py --files plugin/effects/water.cpp --list
 """
 import argparse
 import os
@@ -30,9 +30,9 @@ import sys
 import time
 from collections import OrderedDict
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.path.join(ROOT, "build", "mutants")
-ALLOWED = os.path.join(ROOT, "tools", "mutants-allowed.txt")
+ALLOWED = os.path.join(ROOT, "tools", "mutate", "mutants-allowed.txt")
 BACKUP_SUFFIX = ".mutate-original"
 
 # The sources whose arithmetic the unit tests must pin down, and the test programs that cover them.
@@ -40,7 +40,7 @@ SOURCES = [
     "plugin/render", "plugin/effects", "plugin/scheduler.cpp", "plugin/composer.cpp",
     "plugin/settings/settings.cpp",
     "viewer/beat_detector.cpp", "viewer/scene.cpp", "viewer/frame_reader.cpp", "viewer/tga.cpp",
-    "host/frequency_bins.cpp", "host/wav_reader.cpp", "host/mp3_stream.cpp",
+    "host/frequency_bins.cpp", "host/input/wav_reader.cpp", "host/input/mp3_stream.cpp",
 ]
 TEST_PROGRAMS = {  # the first matching prefix decides
     "plugin/": ["tests/plugin_tests"],

@@ -19,7 +19,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 seconds=${1:-600}
-tree=$(cd "${2:-$here/../build/win64}" && pwd)
+tree=$(cd "${2:-$here/../../build/win64}" && pwd)
 player="$tree/player"
 interval=$(( seconds >= 300 ? 10 : 5 ))
 baseline=$(( seconds >= 120 ? 60 : seconds / 2 ))
@@ -48,7 +48,7 @@ log=$(mktemp)
 trap 'restore; rm -f "$log"' EXIT
 cd "$player"
 status=0
-VEXIL_TEST_TIMEOUT=$(( seconds + 120 )) "$here/wine-run.sh" "$player/vishost.exe" --module 0 --mute \
+VEXIL_TEST_TIMEOUT=$(( seconds + 120 )) "$here/../wine/wine-run.sh" "$player/vishost.exe" --module 0 --mute \
   --seconds "$seconds" --resource-log "$interval" "${titles[@]}" >"$log" || status=$?
 grep '^resources:' "$log" | sed 's/^resources: //'
 

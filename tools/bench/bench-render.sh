@@ -11,7 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 seconds=${2:-16} modules=${3:-1 2 3 4 5 6 7} modes=${4:-5 10}
-if [ -z "${VEXIL_WINE_SESSION:-}" ]; then exec "$here/wine-session.sh" "$build" "$0" "$@"; fi
+if [ -z "${VEXIL_WINE_SESSION:-}" ]; then exec "$here/../wine/wine-session.sh" "$build" "$0" "$@"; fi
 cd "$build/player"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -24,9 +24,9 @@ run() {  # WAY MODULE MODE
   local common=(--benchmark --fps 60 --seconds "$seconds" --module "$2" --mode "$3")
   case "$1" in
     clock) "$WINELOADER" ./vishost.exe --virtual-clock "${common[@]}" >"$work/err" 2>&1 ;;
-    capture) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null | "$here/encode-video.sh" 60 none "" ;;
+    capture) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null | "$here/../lib/encode-video.sh" 60 none "" ;;
     encode) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null |
-              "$here/encode-video.sh" 60 "$work/video.mp4" "$seconds" "$work/demo.wav" ;;
+              "$here/../lib/encode-video.sh" 60 "$work/video.mp4" "$seconds" "$work/demo.wav" ;;
   esac
   fps_of
 }

@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 runs=${2:-3} seconds=${3:-20}
 cd "$build/player"
-"$here/wine-session.sh" "$build" bash -c '
+"$here/../wine/wine-session.sh" "$build" bash -c '
   runs=$1 seconds=$2
   median() { sort -g | awk "{v[NR]=\$1} END {print v[int((NR + 1) / 2)]}"; }
   printf "%-8s %-10s %s\n" module size "median fps (runs)"
