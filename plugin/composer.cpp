@@ -8,14 +8,12 @@
 #include "scheduler.h"
 #include "settings/setting_limits.h"
 #include "settings/settings.h"
-#include "window_mode.h"
 
 ComposerState composer;
 
 namespace {
 
 constexpr COLORREF overlayGrey = 0xDCDCDC;
-constexpr int fullGrey = 220;
 
 unsigned stripHeight() { return unsigned(modeHeight) / 32; }
 
@@ -33,7 +31,7 @@ void restoreLostSurfaces() {
   if (display.primarySurface->IsLost() != DDERR_SURFACELOST) return;
   display.primarySurface->Restore();
   // A flipping primary brings its back buffer and Z-buffer back with it; a window's set does not.
-  if (watching == Watching::window) {
+  if (display.presentation == Presentation::blitToWindow) {
     display.backBuffer->Restore();
     display.zBuffer->Restore();
     display.previousFrame->Restore();
@@ -157,7 +155,7 @@ void presentToWindow() {
 }
 
 void present() {
-  if (watching == Watching::window) {
+  if (display.presentation == Presentation::blitToWindow) {
     presentToWindow();
   } else if (scheduler.currentEffect == superShellsIndex) {
     RECT whole = {0, 0, LONG(modeWidth), LONG(modeHeight)};
@@ -172,7 +170,6 @@ int greyOf(double level) { return int(level * fullGrey) & 0xFF; }
 }  // namespace
 
 int renderFrame(const VisModule& module) {
-  if (!windowReadyToDraw(module)) return 0;
   restoreLostSurfaces();
   if (composer.frameCount == 0) rememberFeedbackSurfaces();
   prepareBackBuffer();
@@ -227,7 +224,8 @@ void resetComposer() { composer = ComposerState{}; }
 
 void rememberFeedbackSurfaces() {
   composer.feedbackSource = display.backBuffer;
-  composer.feedbackTarget = watching == Watching::window ? display.previousFrame : display.primarySurface;
+  composer.feedbackTarget =
+      display.presentation == Presentation::blitToWindow ? display.previousFrame : display.primarySurface;
 }
 
 void prepareTitleStrip(const VisModule& module) {

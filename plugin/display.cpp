@@ -4,14 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "scheduler.h"
-
 DisplayState display;
 int modeWidth = 640;
 int modeHeight = 480;
 int notWidescreen = 1;
 HWND pluginWindow = nullptr;
-Watching watching = Watching::fullScreen;
 
 const char* const textureFiles[3] = {"plugins\\zev.bmp", "plugins\\trees.bmp", "plugins\\generated.bmp"};
 
@@ -180,118 +177,41 @@ void replaceOverlayFont() {
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, FIXED_PITCH, "Arial");
 }
 
-// Full screen at the desktop's own mode: its size and depth, so the display does not change.
-int setDesktopMode() {
-  DDSURFACEDESC mode;
-  std::memset(&mode, 0, sizeof mode);
-  mode.dwSize = sizeof mode;
-  if (FAILED(display.ddraw->GetDisplayMode(&mode))) return 0;
-  modeWidth = int(mode.dwWidth);
-  modeHeight = int(mode.dwHeight);
-  return setDisplayMode(modeWidth, modeHeight, int(mode.ddpfPixelFormat.dwRGBBitCount));
-}
-
-int setUpSurfaces() {
-  switch (watching) {
-    case Watching::window:
-      return createWindowSurfaces(modeWidth, modeHeight);
-    case Watching::desktopSize:
-      return setDesktopMode();
-    case Watching::fullScreen:
-      break;
+int setupScene(EffectStart startEffect) {
+  IDirect3DDevice2* device = display.device;
+  if (!startEffect()) return 0;
+  setRenderStates(device);
+  for (int i = 0; i < 3; ++i) {
+    loadBitmapTexture(display.textureRecords[i], device, textureFiles[i]);
+    display.textureHandles[i] = display.textureRecords[i].handle;
   }
-  return setDisplayMode(modeWidth, modeHeight, 16) || setDisplayMode(modeWidth, modeHeight, 8);
-}
-
-}  // namespace
-
-int setupDisplay(const char* driverName) {
-  releaseDisplayObjects(1);
-  const char* name = driverName ? driverName : "";
-  if (name[0] != '\0') DirectDrawEnumerateA(enumDriverCallback, const_cast<char*>(name));
-  if (!display.ddraw) {
-    name = "";
-    if (FAILED(DirectDrawCreate(nullptr, &display.ddraw, nullptr))) {
-      display.ddraw = nullptr;
-      MessageBoxA(pluginWindow, "This app requires DirectDraw", "Vexilumarine", MB_OK);
+  D3DMATERIAL marker = whiteMaterial(0.3f, 0);
+  marker.ambient.a = 0.2f;
+  marker.specular.a = 0;
+  if (!makeMaterial(&display.markerMaterial, marker, &display.markerHandle)) {
+    display.markerMaterial = nullptr;
+    return 0;
+  }
+  for (int k = 0; k < 15; ++k) {
+    const float alpha = float(1.0 - k * 0.0625);
+    if (!makeMaterial(&display.materialObjects[k], whiteMaterial(alpha, display.textureHandles[0]),
+                      &display.materials.handles[k])) {
+      display.materialObjects[k] = nullptr;
       return 0;
     }
   }
-  const DWORD level =
-      watching == Watching::window ? DDSCL_NORMAL : DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWMODEX;
-  if (FAILED(display.ddraw->SetCooperativeLevel(pluginWindow, level))) return 0;
-  if (FAILED(display.ddraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&display.d3d)))) {
-    display.d3d = nullptr;
-    MessageBoxA(pluginWindow, "This app requires DirectX 5.0", "Vexilumarine", MB_OK);
+  display.materials.handles[15] = display.markerHandle;
+  buildMatrices();
+  if (FAILED(device->SetTransform(D3DTRANSFORMSTATE_WORLD, &display.worldMatrix)) ||
+      FAILED(device->SetTransform(D3DTRANSFORMSTATE_VIEW, &display.viewMatrix)) ||
+      FAILED(device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &display.projectionMatrix)))
     return 0;
-  }
-  if (!setUpSurfaces()) return 0;
-  char text[textSize];
-  std::snprintf(text, sizeof text, "%s - %s %s", "Vexilumarine", name[0] ? name : "DISPLAY",
-                display.deviceKind ? display.deviceKind : "");
-  SetWindowTextA(pluginWindow, text);
+  if (!createLights()) return 0;
+  startEffect();
   return 1;
 }
 
-int setDisplayMode(int width, int height, int bitsPerPixel) {
-  if (FAILED(display.ddraw->SetDisplayMode(DWORD(width), DWORD(height), DWORD(bitsPerPixel)))) return 0;
-  display.displayWidth = width;
-  display.displayHeight = height;
-  releaseDisplayObjects(0);
-
-  DDSURFACEDESC desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.dwBackBufferCount = 1;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE |
-                        DDSCAPS_VIDEOMEMORY;
-  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
-    display.primarySurface = nullptr;
-    desc.ddsCaps.dwCaps &= ~DWORD(DDSCAPS_VIDEOMEMORY);
-    if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
-      display.primarySurface = nullptr;
-      return 0;
-    }
-  }
-  DDSCAPS backCaps = {DDSCAPS_BACKBUFFER};
-  if (FAILED(display.primarySurface->GetAttachedSurface(&backCaps, &display.backBuffer))) {
-    display.backBuffer = nullptr;
-    return 0;
-  }
-
-  if (!createZBuffer(width, height)) return 0;
-  replaceOverlayFont();
-  return createDevice();
-}
-
-int createWindowSurfaces(int width, int height) {
-  display.displayWidth = width;
-  display.displayHeight = height;
-  releaseDisplayObjects(0);
-  DDSURFACEDESC desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
-    display.primarySurface = nullptr;
-    return 0;
-  }
-  if (FAILED(display.ddraw->CreateClipper(0, &display.clipper, nullptr))) {
-    display.clipper = nullptr;
-    return 0;
-  }
-  if (FAILED(display.clipper->SetHWnd(0, pluginWindow)) || FAILED(display.primarySurface->SetClipper(display.clipper)))
-    return 0;
-  if (!createOffscreen(&display.backBuffer, width, height, DDSCAPS_3DDEVICE) ||
-      !createOffscreen(&display.previousFrame, width, height, 0) || !createZBuffer(width, height))
-    return 0;
-  replaceOverlayFont();
-  return createDevice();
-}
-
-int createDevice() {
+int createDevice(EffectStart startEffect) {
   static const struct {
     const GUID* kind;
     const char* name;
@@ -332,43 +252,122 @@ int createDevice() {
   }
   if (FAILED(display.viewport->SetViewport2(&view))) return 0;
   if (FAILED(display.device->SetCurrentViewport(display.viewport))) return 0;
-  if (!setupScene()) return 0;
+  if (!setupScene(startEffect)) return 0;
   createOverlayObjects();
   return 1;
 }
 
-int setupScene() {
-  IDirect3DDevice2* device = display.device;
-  if (!startCurrentEffect()) return 0;
-  setRenderStates(device);
-  for (int i = 0; i < 3; ++i) {
-    loadBitmapTexture(display.textureRecords[i], device, textureFiles[i]);
-    display.textureHandles[i] = display.textureRecords[i].handle;
-  }
-  D3DMATERIAL marker = whiteMaterial(0.3f, 0);
-  marker.ambient.a = 0.2f;
-  marker.specular.a = 0;
-  if (!makeMaterial(&display.markerMaterial, marker, &display.markerHandle)) {
-    display.markerMaterial = nullptr;
-    return 0;
-  }
-  for (int k = 0; k < 15; ++k) {
-    const float alpha = float(1.0 - k * 0.0625);
-    if (!makeMaterial(&display.materialObjects[k], whiteMaterial(alpha, display.textureHandles[0]),
-                      &display.materials.handles[k])) {
-      display.materialObjects[k] = nullptr;
+int setDisplayMode(int width, int height, int bitsPerPixel, EffectStart startEffect) {
+  if (FAILED(display.ddraw->SetDisplayMode(DWORD(width), DWORD(height), DWORD(bitsPerPixel)))) return 0;
+  display.displayWidth = width;
+  display.displayHeight = height;
+  releaseDisplayObjects(0);
+
+  DDSURFACEDESC desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  desc.dwBackBufferCount = 1;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE |
+                        DDSCAPS_VIDEOMEMORY;
+  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
+    display.primarySurface = nullptr;
+    desc.ddsCaps.dwCaps &= ~DWORD(DDSCAPS_VIDEOMEMORY);
+    if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
+      display.primarySurface = nullptr;
       return 0;
     }
   }
-  display.materials.handles[15] = display.markerHandle;
-  buildMatrices();
-  if (FAILED(device->SetTransform(D3DTRANSFORMSTATE_WORLD, &display.worldMatrix)) ||
-      FAILED(device->SetTransform(D3DTRANSFORMSTATE_VIEW, &display.viewMatrix)) ||
-      FAILED(device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &display.projectionMatrix)))
+  DDSCAPS backCaps = {DDSCAPS_BACKBUFFER};
+  if (FAILED(display.primarySurface->GetAttachedSurface(&backCaps, &display.backBuffer))) {
+    display.backBuffer = nullptr;
     return 0;
-  if (!createLights()) return 0;
-  buildMarkerCube();
-  startCurrentEffect();
+  }
+
+  if (!createZBuffer(width, height)) return 0;
+  replaceOverlayFont();
+  return createDevice(startEffect);
+}
+
+// A window's surfaces at its client size: a clipped primary, an off-screen render target with
+// its Z-buffer and the previous frame; then the device and scene as in full screen.
+int createWindowSurfaces(int width, int height, EffectStart startEffect) {
+  display.displayWidth = width;
+  display.displayHeight = height;
+  releaseDisplayObjects(0);
+  DDSURFACEDESC desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
+    display.primarySurface = nullptr;
+    return 0;
+  }
+  if (FAILED(display.ddraw->CreateClipper(0, &display.clipper, nullptr))) {
+    display.clipper = nullptr;
+    return 0;
+  }
+  if (FAILED(display.clipper->SetHWnd(0, pluginWindow)) || FAILED(display.primarySurface->SetClipper(display.clipper)))
+    return 0;
+  if (!createOffscreen(&display.backBuffer, width, height, DDSCAPS_3DDEVICE) ||
+      !createOffscreen(&display.previousFrame, width, height, 0) || !createZBuffer(width, height))
+    return 0;
+  replaceOverlayFont();
+  return createDevice(startEffect);
+}
+
+// Full screen at the desktop's own mode: its size and depth, so the display does not change.
+int setDesktopMode(EffectStart startEffect) {
+  DDSURFACEDESC mode;
+  std::memset(&mode, 0, sizeof mode);
+  mode.dwSize = sizeof mode;
+  if (FAILED(display.ddraw->GetDisplayMode(&mode))) return 0;
+  modeWidth = int(mode.dwWidth);
+  modeHeight = int(mode.dwHeight);
+  return setDisplayMode(modeWidth, modeHeight, int(mode.ddpfPixelFormat.dwRGBBitCount), startEffect);
+}
+
+int setUpSurfaces(EffectStart startEffect) {
+  switch (display.presentation) {
+    case Presentation::blitToWindow:
+      return createWindowSurfaces(modeWidth, modeHeight, startEffect);
+    case Presentation::flipAtDesktopMode:
+      return setDesktopMode(startEffect);
+    case Presentation::flipAtGraphicsMode:
+      break;
+  }
+  return setDisplayMode(modeWidth, modeHeight, 16, startEffect) || setDisplayMode(modeWidth, modeHeight, 8, startEffect);
+}
+
+}  // namespace
+
+int setupDisplay(const char* driverName, EffectStart startEffect, Presentation presentation) {
+  display.presentation = presentation;
+  releaseDisplayObjects(1);
+  const char* name = driverName ? driverName : "";
+  if (name[0] != '\0') DirectDrawEnumerateA(enumDriverCallback, const_cast<char*>(name));
+  if (!display.ddraw) {
+    name = "";
+    if (FAILED(DirectDrawCreate(nullptr, &display.ddraw, nullptr))) {
+      display.ddraw = nullptr;
+      MessageBoxA(pluginWindow, "This app requires DirectDraw", "Vexilumarine", MB_OK);
+      return 0;
+    }
+  }
+  const DWORD level =
+      presentation == Presentation::blitToWindow ? DDSCL_NORMAL : DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWMODEX;
+  if (FAILED(display.ddraw->SetCooperativeLevel(pluginWindow, level))) return 0;
+  if (FAILED(display.ddraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&display.d3d)))) {
+    display.d3d = nullptr;
+    MessageBoxA(pluginWindow, "This app requires DirectX 5.0", "Vexilumarine", MB_OK);
+    return 0;
+  }
+  if (!setUpSurfaces(startEffect)) return 0;
+  char text[textSize];
+  std::snprintf(text, sizeof text, "%s - %s %s", "Vexilumarine", name[0] ? name : "DISPLAY",
+                display.deviceKind ? display.deviceKind : "");
+  SetWindowTextA(pluginWindow, text);
   return 1;
 }
 

@@ -148,6 +148,7 @@ void beginSchedulerRun(DWORD now) {
   scheduler.fadeLevel = 1.0f;
   scheduler.lastFrameTime = now;
   scheduler.stepClock = now;
+  buildMarkerCube();
 }
 
 void scheduleIntroEnd(DWORD now) {
