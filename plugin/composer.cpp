@@ -1,3 +1,13 @@
+// One frame of Render, after the window mode has had its say (entry.cpp calls it first). Who owns
+// what this file reads, for a newcomer (entry.cpp has the whole map):
+//   the display       display.cpp: its surfaces, device and overlay DCs, and how it presents
+//                     (display.presentation; the way of watching behind it is window_mode.cpp's)
+//   the schedule      scheduler.cpp: the current effect, the fade level, the overlays' and the
+//                     title's switches; stepScheduler draws the effect
+//   the settings      settings/: what the overlays show; setting_limits.h gives the lengths
+//   the player        host_queries.cpp: position, track length and title
+// This file owns only the frame's own state (ComposerState): the counts, the title text and the
+// surfaces Super Shells zooms between. It calls into no file that calls it.
 #include "composer.h"
 
 #include <cstdio>

@@ -1,4 +1,11 @@
 // The records the plug-in shares with the host player.
+//
+// vishost has its own copy of this interface (host/vis_api.h), and that is on purpose, not a
+// duplicate to be merged: this one is compiled through the platform door, natively against the
+// stand-in as well as against the SDK, and carries the layout checks of each architecture below,
+// which pin the records to the player's; the host's side includes <windows.h>, grows with the
+// player queries the plug-in never asks, and must load any classic plug-in, so it may not depend
+// on ours. A change to the records is made in both files, and these checks catch a wrong one here.
 #pragma once
 
 #include "platform/platform.h"
