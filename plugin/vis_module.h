@@ -1,6 +1,6 @@
 // The records the plug-in shares with the host player.
 //
-// vishost has its own copy of this interface (host/vis_api.h), and that is on purpose, not a
+// vishost has its own copy of this interface (vis_api.h under host/), on purpose, not as a
 // duplicate to be merged: this one is compiled through the platform door, natively against the
 // stand-in as well as against the SDK, and carries the layout checks of each architecture below,
 // which pin the records to the player's. The host's side keeps the player's own names, includes
