@@ -57,9 +57,9 @@ void rememberPlacement(HWND hwnd) {
   windowSettings.clientHeight = client.bottom;
 }
 
-// Everything display-bound is made again by the builder Init uses; the scheduler is not
-// touched, so the effect and the rotation go on where they were.
-bool rebuildDisplay(const VisModule& module, DisplayBuilder rebuild) {
+// Everything display-bound is made again by the builder Init uses (the entry's buildDisplay); a
+// failure is noted and tried again at the next frame.
+bool tryRebuild(const VisModule& module, DisplayBuilder rebuild) {
   state.rebuildFailed = rebuild(module) ? 0 : 1;
   return !state.rebuildFailed;
 }
@@ -83,7 +83,7 @@ void switchWatching(const VisModule& module, DisplayBuilder rebuild) {
     placePluginWindow(windowStyle, windowRectFromSettings(module.hwndParent));
     takeClientSize();
   }
-  rebuildDisplay(module, rebuild);
+  tryRebuild(module, rebuild);
 }
 
 bool isAltEnter(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -161,10 +161,10 @@ bool windowReadyToDraw(const VisModule& module, DisplayBuilder rebuild) {
     if (client.right != modeWidth || client.bottom != modeHeight) {
       modeWidth = client.right;
       modeHeight = client.bottom;
-      return rebuildDisplay(module, rebuild);
+      return tryRebuild(module, rebuild);
     }
   }
-  return !state.rebuildFailed || rebuildDisplay(module, rebuild);
+  return !state.rebuildFailed || tryRebuild(module, rebuild);
 }
 
 bool handleWatchingMessage(HWND player, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
