@@ -177,146 +177,6 @@ void replaceOverlayFont() {
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, FIXED_PITCH, "Arial");
 }
 
-int setupScene(EffectStart startEffect) {
-  IDirect3DDevice2* device = display.device;
-  if (!startEffect()) return 0;
-  setRenderStates(device);
-  for (int i = 0; i < 3; ++i) {
-    loadBitmapTexture(display.textureRecords[i], device, textureFiles[i]);
-    display.textureHandles[i] = display.textureRecords[i].handle;
-  }
-  D3DMATERIAL marker = whiteMaterial(0.3f, 0);
-  marker.ambient.a = 0.2f;
-  marker.specular.a = 0;
-  if (!makeMaterial(&display.markerMaterial, marker, &display.markerHandle)) {
-    display.markerMaterial = nullptr;
-    return 0;
-  }
-  for (int k = 0; k < 15; ++k) {
-    const float alpha = float(1.0 - k * 0.0625);
-    if (!makeMaterial(&display.materialObjects[k], whiteMaterial(alpha, display.textureHandles[0]),
-                      &display.materials.handles[k])) {
-      display.materialObjects[k] = nullptr;
-      return 0;
-    }
-  }
-  display.materials.handles[15] = display.markerHandle;
-  buildMatrices();
-  if (FAILED(device->SetTransform(D3DTRANSFORMSTATE_WORLD, &display.worldMatrix)) ||
-      FAILED(device->SetTransform(D3DTRANSFORMSTATE_VIEW, &display.viewMatrix)) ||
-      FAILED(device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &display.projectionMatrix)))
-    return 0;
-  if (!createLights()) return 0;
-  startEffect();
-  return 1;
-}
-
-int createDevice(EffectStart startEffect) {
-  static const struct {
-    const GUID* kind;
-    const char* name;
-  } kinds[3] = {{&IID_IDirect3DHALDevice, "HAL"}, {&IID_IDirect3DRGBDevice, "RGB"}, {&IID_IDirect3DRampDevice, "RAMP"}};
-  bool created = false;
-  for (const auto& kind : kinds) {
-    display.deviceKind = kind.name;
-    if (SUCCEEDED(display.d3d->CreateDevice(*kind.kind, display.backBuffer, &display.device))) {
-      created = true;
-      break;
-    }
-    display.device = nullptr;
-  }
-  if (!created) return 0;
-  if (FAILED(display.d3d->CreateViewport(&display.viewport, nullptr))) {
-    display.viewport = nullptr;
-    return 0;
-  }
-  display.device->AddViewport(display.viewport);
-
-  D3DVIEWPORT2 view;
-  std::memset(&view, 0, sizeof view);
-  view.dwSize = sizeof view;
-  view.dwX = 0;
-  view.dwWidth = DWORD(display.displayWidth);
-  view.dvClipX = -1.0f;
-  view.dvClipWidth = 2.0f;
-  view.dvClipHeight = float(2.0 * display.displayHeight / display.displayWidth);
-  view.dvClipY = view.dvClipHeight / 2;
-  view.dvMinZ = 0.0f;
-  view.dvMaxZ = 100.0f;
-  if (notWidescreen) {
-    view.dwY = 0;
-    view.dwHeight = DWORD(display.displayHeight);
-  } else {
-    view.dwY = unsigned(modeHeight) / 16;
-    view.dwHeight = DWORD(display.displayHeight) - unsigned(modeHeight) / 8;
-  }
-  if (FAILED(display.viewport->SetViewport2(&view))) return 0;
-  if (FAILED(display.device->SetCurrentViewport(display.viewport))) return 0;
-  if (!setupScene(startEffect)) return 0;
-  createOverlayObjects();
-  return 1;
-}
-
-int setDisplayMode(int width, int height, int bitsPerPixel, EffectStart startEffect) {
-  if (FAILED(display.ddraw->SetDisplayMode(DWORD(width), DWORD(height), DWORD(bitsPerPixel)))) return 0;
-  display.displayWidth = width;
-  display.displayHeight = height;
-  releaseDisplayObjects(0);
-
-  DDSURFACEDESC desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.dwBackBufferCount = 1;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE |
-                        DDSCAPS_VIDEOMEMORY;
-  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
-    display.primarySurface = nullptr;
-    desc.ddsCaps.dwCaps &= ~DWORD(DDSCAPS_VIDEOMEMORY);
-    if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
-      display.primarySurface = nullptr;
-      return 0;
-    }
-  }
-  DDSCAPS backCaps = {DDSCAPS_BACKBUFFER};
-  if (FAILED(display.primarySurface->GetAttachedSurface(&backCaps, &display.backBuffer))) {
-    display.backBuffer = nullptr;
-    return 0;
-  }
-
-  if (!createZBuffer(width, height)) return 0;
-  replaceOverlayFont();
-  return createDevice(startEffect);
-}
-
-// A window's surfaces at its client size: a clipped primary, an off-screen render target with
-// its Z-buffer and the previous frame; then the device and scene as in full screen.
-int createWindowSurfaces(int width, int height, EffectStart startEffect) {
-  display.displayWidth = width;
-  display.displayHeight = height;
-  releaseDisplayObjects(0);
-  DDSURFACEDESC desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
-    display.primarySurface = nullptr;
-    return 0;
-  }
-  if (FAILED(display.ddraw->CreateClipper(0, &display.clipper, nullptr))) {
-    display.clipper = nullptr;
-    return 0;
-  }
-  if (FAILED(display.clipper->SetHWnd(0, pluginWindow)) || FAILED(display.primarySurface->SetClipper(display.clipper)))
-    return 0;
-  if (!createOffscreen(&display.backBuffer, width, height, DDSCAPS_3DDEVICE) ||
-      !createOffscreen(&display.previousFrame, width, height, 0) || !createZBuffer(width, height))
-    return 0;
-  replaceOverlayFont();
-  return createDevice(startEffect);
-}
-
 // Full screen at the desktop's own mode: its size and depth, so the display does not change.
 int setDesktopMode(EffectStart startEffect) {
   DDSURFACEDESC mode;
@@ -368,6 +228,144 @@ int setupDisplay(const char* driverName, EffectStart startEffect, Presentation p
   std::snprintf(text, sizeof text, "%s - %s %s", "Vexilumarine", name[0] ? name : "DISPLAY",
                 display.deviceKind ? display.deviceKind : "");
   SetWindowTextA(pluginWindow, text);
+  return 1;
+}
+
+int setDisplayMode(int width, int height, int bitsPerPixel, EffectStart startEffect) {
+  if (FAILED(display.ddraw->SetDisplayMode(DWORD(width), DWORD(height), DWORD(bitsPerPixel)))) return 0;
+  display.displayWidth = width;
+  display.displayHeight = height;
+  releaseDisplayObjects(0);
+
+  DDSURFACEDESC desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  desc.dwBackBufferCount = 1;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE |
+                        DDSCAPS_VIDEOMEMORY;
+  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
+    display.primarySurface = nullptr;
+    desc.ddsCaps.dwCaps &= ~DWORD(DDSCAPS_VIDEOMEMORY);
+    if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
+      display.primarySurface = nullptr;
+      return 0;
+    }
+  }
+  DDSCAPS backCaps = {DDSCAPS_BACKBUFFER};
+  if (FAILED(display.primarySurface->GetAttachedSurface(&backCaps, &display.backBuffer))) {
+    display.backBuffer = nullptr;
+    return 0;
+  }
+
+  if (!createZBuffer(width, height)) return 0;
+  replaceOverlayFont();
+  return createDevice(startEffect);
+}
+
+int createWindowSurfaces(int width, int height, EffectStart startEffect) {
+  display.displayWidth = width;
+  display.displayHeight = height;
+  releaseDisplayObjects(0);
+  DDSURFACEDESC desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  if (FAILED(display.ddraw->CreateSurface(&desc, &display.primarySurface, nullptr))) {
+    display.primarySurface = nullptr;
+    return 0;
+  }
+  if (FAILED(display.ddraw->CreateClipper(0, &display.clipper, nullptr))) {
+    display.clipper = nullptr;
+    return 0;
+  }
+  if (FAILED(display.clipper->SetHWnd(0, pluginWindow)) || FAILED(display.primarySurface->SetClipper(display.clipper)))
+    return 0;
+  if (!createOffscreen(&display.backBuffer, width, height, DDSCAPS_3DDEVICE) ||
+      !createOffscreen(&display.previousFrame, width, height, 0) || !createZBuffer(width, height))
+    return 0;
+  replaceOverlayFont();
+  return createDevice(startEffect);
+}
+
+int createDevice(EffectStart startEffect) {
+  static const struct {
+    const GUID* kind;
+    const char* name;
+  } kinds[3] = {{&IID_IDirect3DHALDevice, "HAL"}, {&IID_IDirect3DRGBDevice, "RGB"}, {&IID_IDirect3DRampDevice, "RAMP"}};
+  bool created = false;
+  for (const auto& kind : kinds) {
+    display.deviceKind = kind.name;
+    if (SUCCEEDED(display.d3d->CreateDevice(*kind.kind, display.backBuffer, &display.device))) {
+      created = true;
+      break;
+    }
+    display.device = nullptr;
+  }
+  if (!created) return 0;
+  if (FAILED(display.d3d->CreateViewport(&display.viewport, nullptr))) {
+    display.viewport = nullptr;
+    return 0;
+  }
+  display.device->AddViewport(display.viewport);
+
+  D3DVIEWPORT2 view;
+  std::memset(&view, 0, sizeof view);
+  view.dwSize = sizeof view;
+  view.dwX = 0;
+  view.dwWidth = DWORD(display.displayWidth);
+  view.dvClipX = -1.0f;
+  view.dvClipWidth = 2.0f;
+  view.dvClipHeight = float(2.0 * display.displayHeight / display.displayWidth);
+  view.dvClipY = view.dvClipHeight / 2;
+  view.dvMinZ = 0.0f;
+  view.dvMaxZ = 100.0f;
+  if (notWidescreen) {
+    view.dwY = 0;
+    view.dwHeight = DWORD(display.displayHeight);
+  } else {
+    view.dwY = unsigned(modeHeight) / 16;
+    view.dwHeight = DWORD(display.displayHeight) - unsigned(modeHeight) / 8;
+  }
+  if (FAILED(display.viewport->SetViewport2(&view))) return 0;
+  if (FAILED(display.device->SetCurrentViewport(display.viewport))) return 0;
+  if (!setupScene(startEffect)) return 0;
+  createOverlayObjects();
+  return 1;
+}
+
+int setupScene(EffectStart startEffect) {
+  IDirect3DDevice2* device = display.device;
+  if (!startEffect()) return 0;
+  setRenderStates(device);
+  for (int i = 0; i < 3; ++i) {
+    loadBitmapTexture(display.textureRecords[i], device, textureFiles[i]);
+    display.textureHandles[i] = display.textureRecords[i].handle;
+  }
+  D3DMATERIAL marker = whiteMaterial(0.3f, 0);
+  marker.ambient.a = 0.2f;
+  marker.specular.a = 0;
+  if (!makeMaterial(&display.markerMaterial, marker, &display.markerHandle)) {
+    display.markerMaterial = nullptr;
+    return 0;
+  }
+  for (int k = 0; k < 15; ++k) {
+    const float alpha = float(1.0 - k * 0.0625);
+    if (!makeMaterial(&display.materialObjects[k], whiteMaterial(alpha, display.textureHandles[0]),
+                      &display.materials.handles[k])) {
+      display.materialObjects[k] = nullptr;
+      return 0;
+    }
+  }
+  display.materials.handles[15] = display.markerHandle;
+  buildMatrices();
+  if (FAILED(device->SetTransform(D3DTRANSFORMSTATE_WORLD, &display.worldMatrix)) ||
+      FAILED(device->SetTransform(D3DTRANSFORMSTATE_VIEW, &display.viewMatrix)) ||
+      FAILED(device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &display.projectionMatrix)))
+    return 0;
+  if (!createLights()) return 0;
+  startEffect();
   return 1;
 }
 

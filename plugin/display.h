@@ -66,6 +66,12 @@ using EffectStart = int (*)();
 // 0 on failure, after the message the user sees where there is one.
 int setupDisplay(const char* driverName, EffectStart startEffect,
                  Presentation presentation = Presentation::flipAtGraphicsMode);
+int setDisplayMode(int width, int height, int bitsPerPixel, EffectStart startEffect);
+int createDevice(EffectStart startEffect);
+// A window's surfaces at its client size: a clipped primary, an off-screen render target with
+// its Z-buffer and the previous frame; then the device and scene as in full screen.
+int createWindowSurfaces(int width, int height, EffectStart startEffect);
+int setupScene(EffectStart startEffect);
 void releaseDisplayObjects(int all);
 // The Direct3D interface, then the DirectDraw object (which gives the display mode back).
 void releaseDirectDraw();
