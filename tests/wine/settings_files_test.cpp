@@ -19,7 +19,7 @@ class RealProfileFiles : public ::testing::Test {
     ASSERT_EQ(settingsFilePath(module, buffer), 1);
     path = buffer;
     DeleteFileA(path.c_str());
-    settings = Settings{0, 1, 0, 1, 1, 0, 6000, 6000, 10000, 1000, 5, 1};
+    settings = Settings{0, 1, 0, 1, 1, 0, 6000, 6000, 10000, 1000, 5, 1, {}};
   }
   void TearDown() override { DeleteFileA(path.c_str()); }
 
