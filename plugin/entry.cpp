@@ -1,5 +1,6 @@
 // The plug-in's lifecycle: the host's calls come in here and go out to the parts that own the
-// state. A newcomer's map (every arrow below points one way; tools/include-cycles.py checks it):
+// state. A newcomer's map, in which each part uses only parts listed below it (no include closes a
+// circle; tools/include-cycles.py checks that):
 //   entry.cpp           Init / Render / Quit / Config and the window procedure; buildDisplay, the
 //                       one way the display is built, at Init and after a resize or Alt+Enter
 //   window_mode.cpp     the way of watching (full screen, desktop size, a window) and the plug-in's
