@@ -1,3 +1,13 @@
+// One frame of Render, after the window mode has had its say (entry.cpp calls it first). Who owns
+// what this file reads, for a newcomer (entry.cpp has the whole map):
+//   the display       display.cpp: its surfaces, device and overlay DCs, and how it presents
+//                     (display.presentation; the way of watching behind it is window_mode.cpp's)
+//   the schedule      scheduler.cpp: the current effect, the fade level, the overlays' and the
+//                     title's switches; stepScheduler draws the effect
+//   the settings      settings/: what the overlays show; setting_limits.h gives the lengths
+//   the player        host_queries.cpp: position, track length and title
+// This file owns only the frame's own state (ComposerState): the counts, the title text and the
+// surfaces Super Shells zooms between. It calls into no file that calls it.
 #include "composer.h"
 
 #include <cstdio>
@@ -8,14 +18,12 @@
 #include "scheduler.h"
 #include "settings/setting_limits.h"
 #include "settings/settings.h"
-#include "window_mode.h"
 
 ComposerState composer;
 
 namespace {
 
 constexpr COLORREF overlayGrey = 0xDCDCDC;
-constexpr int fullGrey = 220;
 
 unsigned stripHeight() { return unsigned(modeHeight) / 32; }
 
@@ -33,7 +41,7 @@ void restoreLostSurfaces() {
   if (display.primarySurface->IsLost() != DDERR_SURFACELOST) return;
   display.primarySurface->Restore();
   // A flipping primary brings its back buffer and Z-buffer back with it; a window's set does not.
-  if (watching == Watching::window) {
+  if (display.presentation == Presentation::blitToWindow) {
     display.backBuffer->Restore();
     display.zBuffer->Restore();
     display.previousFrame->Restore();
@@ -157,7 +165,7 @@ void presentToWindow() {
 }
 
 void present() {
-  if (watching == Watching::window) {
+  if (display.presentation == Presentation::blitToWindow) {
     presentToWindow();
   } else if (scheduler.currentEffect == superShellsIndex) {
     RECT whole = {0, 0, LONG(modeWidth), LONG(modeHeight)};
@@ -172,7 +180,6 @@ int greyOf(double level) { return int(level * fullGrey) & 0xFF; }
 }  // namespace
 
 int renderFrame(const VisModule& module) {
-  if (!windowReadyToDraw(module)) return 0;
   restoreLostSurfaces();
   if (composer.frameCount == 0) rememberFeedbackSurfaces();
   prepareBackBuffer();
@@ -227,7 +234,8 @@ void resetComposer() { composer = ComposerState{}; }
 
 void rememberFeedbackSurfaces() {
   composer.feedbackSource = display.backBuffer;
-  composer.feedbackTarget = watching == Watching::window ? display.previousFrame : display.primarySurface;
+  composer.feedbackTarget =
+      display.presentation == Presentation::blitToWindow ? display.previousFrame : display.primarySurface;
 }
 
 void prepareTitleStrip(const VisModule& module) {

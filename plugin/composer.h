@@ -19,6 +19,10 @@ struct ComposerState {
 
 extern ComposerState composer;
 
+// The title's grey at full strength (the overlays' 0xDCDCDC).
+constexpr int fullGrey = 220;
+
+// One frame onto the display as it stands (the window mode has had its say before).
 int renderFrame(const VisModule& module);
 void drawTitleText(int grey);
 int formatPlayTime(int positionMs, std::int64_t lengthMs, char* buffer);
@@ -27,11 +31,12 @@ int framesPerSecondOver(int frames, int lastFrames, DWORD elapsedMs);
 // The title grey of the current frame, or -1 for no title strip; may change titleReshow.
 int titleGrey(int positionMs, std::int64_t lengthMs, bool* redraw);
 
-// Init's steps: a fresh composer before the display, then the strips and the back buffer.
+// Init's step before the display: a fresh composer.
 void resetComposer();
-// The surfaces Super Shells zooms from and presents with: taken at the first frame and again
-// whenever the display is rebuilt.
-void rememberFeedbackSurfaces();
+// What buildDisplay (entry.cpp) does on each display it builds, in this order: the title strip
+// prepared, the time strips and the back buffer cleared, and the surfaces Super Shells zooms from
+// and presents with remembered (the first frame takes them too).
 void prepareTitleStrip(const VisModule& module);
 void clearTimeBitmaps();
 void clearBackBuffer();
+void rememberFeedbackSurfaces();

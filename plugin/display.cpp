@@ -4,14 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "scheduler.h"
-
 DisplayState display;
 int modeWidth = 640;
 int modeHeight = 480;
 int notWidescreen = 1;
 HWND pluginWindow = nullptr;
-Watching watching = Watching::fullScreen;
 
 const char* const textureFiles[3] = {"plugins\\zev.bmp", "plugins\\trees.bmp", "plugins\\generated.bmp"};
 
@@ -181,31 +178,32 @@ void replaceOverlayFont() {
 }
 
 // Full screen at the desktop's own mode: its size and depth, so the display does not change.
-int setDesktopMode() {
+int setDesktopMode(EffectStart startEffect) {
   DDSURFACEDESC mode;
   std::memset(&mode, 0, sizeof mode);
   mode.dwSize = sizeof mode;
   if (FAILED(display.ddraw->GetDisplayMode(&mode))) return 0;
   modeWidth = int(mode.dwWidth);
   modeHeight = int(mode.dwHeight);
-  return setDisplayMode(modeWidth, modeHeight, int(mode.ddpfPixelFormat.dwRGBBitCount));
+  return setDisplayMode(modeWidth, modeHeight, int(mode.ddpfPixelFormat.dwRGBBitCount), startEffect);
 }
 
-int setUpSurfaces() {
-  switch (watching) {
-    case Watching::window:
-      return createWindowSurfaces(modeWidth, modeHeight);
-    case Watching::desktopSize:
-      return setDesktopMode();
-    case Watching::fullScreen:
+int setUpSurfaces(EffectStart startEffect) {
+  switch (display.presentation) {
+    case Presentation::blitToWindow:
+      return createWindowSurfaces(modeWidth, modeHeight, startEffect);
+    case Presentation::flipAtDesktopMode:
+      return setDesktopMode(startEffect);
+    case Presentation::flipAtGraphicsMode:
       break;
   }
-  return setDisplayMode(modeWidth, modeHeight, 16) || setDisplayMode(modeWidth, modeHeight, 8);
+  return setDisplayMode(modeWidth, modeHeight, 16, startEffect) || setDisplayMode(modeWidth, modeHeight, 8, startEffect);
 }
 
 }  // namespace
 
-int setupDisplay(const char* driverName) {
+int setupDisplay(const char* driverName, EffectStart startEffect, Presentation presentation) {
+  display.presentation = presentation;
   releaseDisplayObjects(1);
   const char* name = driverName ? driverName : "";
   if (name[0] != '\0') DirectDrawEnumerateA(enumDriverCallback, const_cast<char*>(name));
@@ -218,14 +216,14 @@ int setupDisplay(const char* driverName) {
     }
   }
   const DWORD level =
-      watching == Watching::window ? DDSCL_NORMAL : DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWMODEX;
+      presentation == Presentation::blitToWindow ? DDSCL_NORMAL : DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN | DDSCL_ALLOWMODEX;
   if (FAILED(display.ddraw->SetCooperativeLevel(pluginWindow, level))) return 0;
   if (FAILED(display.ddraw->QueryInterface(IID_IDirect3D2, reinterpret_cast<void**>(&display.d3d)))) {
     display.d3d = nullptr;
     MessageBoxA(pluginWindow, "This app requires DirectX 5.0", "Vexilumarine", MB_OK);
     return 0;
   }
-  if (!setUpSurfaces()) return 0;
+  if (!setUpSurfaces(startEffect)) return 0;
   char text[textSize];
   std::snprintf(text, sizeof text, "%s - %s %s", "Vexilumarine", name[0] ? name : "DISPLAY",
                 display.deviceKind ? display.deviceKind : "");
@@ -233,7 +231,7 @@ int setupDisplay(const char* driverName) {
   return 1;
 }
 
-int setDisplayMode(int width, int height, int bitsPerPixel) {
+int setDisplayMode(int width, int height, int bitsPerPixel, EffectStart startEffect) {
   if (FAILED(display.ddraw->SetDisplayMode(DWORD(width), DWORD(height), DWORD(bitsPerPixel)))) return 0;
   display.displayWidth = width;
   display.displayHeight = height;
@@ -262,10 +260,10 @@ int setDisplayMode(int width, int height, int bitsPerPixel) {
 
   if (!createZBuffer(width, height)) return 0;
   replaceOverlayFont();
-  return createDevice();
+  return createDevice(startEffect);
 }
 
-int createWindowSurfaces(int width, int height) {
+int createWindowSurfaces(int width, int height, EffectStart startEffect) {
   display.displayWidth = width;
   display.displayHeight = height;
   releaseDisplayObjects(0);
@@ -288,10 +286,10 @@ int createWindowSurfaces(int width, int height) {
       !createOffscreen(&display.previousFrame, width, height, 0) || !createZBuffer(width, height))
     return 0;
   replaceOverlayFont();
-  return createDevice();
+  return createDevice(startEffect);
 }
 
-int createDevice() {
+int createDevice(EffectStart startEffect) {
   static const struct {
     const GUID* kind;
     const char* name;
@@ -332,14 +330,14 @@ int createDevice() {
   }
   if (FAILED(display.viewport->SetViewport2(&view))) return 0;
   if (FAILED(display.device->SetCurrentViewport(display.viewport))) return 0;
-  if (!setupScene()) return 0;
+  if (!setupScene(startEffect)) return 0;
   createOverlayObjects();
   return 1;
 }
 
-int setupScene() {
+int setupScene(EffectStart startEffect) {
   IDirect3DDevice2* device = display.device;
-  if (!startCurrentEffect()) return 0;
+  if (!startEffect()) return 0;
   setRenderStates(device);
   for (int i = 0; i < 3; ++i) {
     loadBitmapTexture(display.textureRecords[i], device, textureFiles[i]);
@@ -367,8 +365,7 @@ int setupScene() {
       FAILED(device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &display.projectionMatrix)))
     return 0;
   if (!createLights()) return 0;
-  buildMarkerCube();
-  startCurrentEffect();
+  startEffect();
   return 1;
 }
 

@@ -5,7 +5,13 @@
 #include "platform/platform.h"
 #include "render/bitmap_texture.h"
 
+// How the display presents each frame: flipping full screen in a display mode of its own (the
+// graphics mode's size, or the desktop's own mode, which sets modeWidth x modeHeight), or from an
+// off-screen render target blitted onto the window's client area, at modeWidth x modeHeight.
+enum class Presentation { flipAtGraphicsMode, flipAtDesktopMode, blitToWindow };
+
 struct DisplayState {
+  Presentation presentation;  // what setupDisplay was last asked for
   IDirectDraw* ddraw;
   IDirect3D2* d3d;
   IDirectDrawSurface* primarySurface;
@@ -50,19 +56,22 @@ extern HWND pluginWindow;
 
 extern const char* const textureFiles[3];
 
-// How the picture reaches the screen: the classic full screen at the graphics mode, full
-// screen at the desktop's own mode, or in a window at its client size (modeWidth x modeHeight
-// then hold the desktop's or the client area's size).
-enum class Watching { fullScreen, desktopSize, window };
-extern Watching watching;
+// The current effect's start, which the scene calls as it begins and again once it stands. The
+// caller gives it (the scheduler's startCurrentEffect), so the display does not reach up into the
+// scheduler.
+using EffectStart = int (*)();
 
-int setupDisplay(const char* driverName);
-int setDisplayMode(int width, int height, int bitsPerPixel);
-int createDevice();
+// Sets up the display: the DirectDraw object of the driver named (the primary one when empty or
+// unknown), the surfaces of `presentation`, the device and the scene, then the window's text.
+// 0 on failure, after the message the user sees where there is one.
+int setupDisplay(const char* driverName, EffectStart startEffect,
+                 Presentation presentation = Presentation::flipAtGraphicsMode);
+int setDisplayMode(int width, int height, int bitsPerPixel, EffectStart startEffect);
+int createDevice(EffectStart startEffect);
 // A window's surfaces at its client size: a clipped primary, an off-screen render target with
 // its Z-buffer and the previous frame; then the device and scene as in full screen.
-int createWindowSurfaces(int width, int height);
-int setupScene();
+int createWindowSurfaces(int width, int height, EffectStart startEffect);
+int setupScene(EffectStart startEffect);
 void releaseDisplayObjects(int all);
 // The Direct3D interface, then the DirectDraw object (which gives the display mode back).
 void releaseDirectDraw();

@@ -21,7 +21,6 @@ struct EffectRecord {
   double ambientColour[3];
   LightSpec lights[4];
   std::uint8_t showLightMarkers;
-  std::uint8_t enabled;
 };
 
 // [0] opaque white textured, [k] alpha 1 - k/16 for k = 1..14, [15] the light-marker material.

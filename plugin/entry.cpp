@@ -1,6 +1,17 @@
+// The plug-in's lifecycle: the host's calls come in here and go out to the parts that own the
+// state. A newcomer's map, in which each part uses only parts listed below it (no include closes a
+// circle; tools/include-cycles.py checks that):
+//   entry.cpp           Init / Render / Quit / Config and the window procedure; buildDisplay, the
+//                       one way the display is built, at Init and after a resize or Alt+Enter
+//   window_mode.cpp     the way of watching (full screen, desktop size, a window) and the plug-in's
+//                       window; it is handed buildDisplay and the player's window, never calls up
+//   composer.cpp        one frame: back buffer, scheduler step, overlays, present
+//   scheduler.cpp       the schedule: the current effect, the intro, the rotation and its fades
+//   display.cpp         the display: DirectDraw, the surfaces, the device and the scene
+//   settings/           the settings (plugin.ini through settings_file.cpp, the one key helper),
+//                       the window's settings and the dialog; the effects' flags are settings
+//   host_queries.cpp    the four questions put to the player's window
 #include "entry.h"
-
-#include <cstring>
 
 #include "composer.h"
 #include "display.h"
@@ -23,9 +34,28 @@ const char* const moduleNames[8] = {"All effects",         "Water",          "2d
 
 VisHeader header = {0x101, headerDescription, getModule};
 
-constexpr int deviceNameSize = 128;
+// The display driver win.ini names, read by Init for every build of the display in the run.
+char deviceName[128];
 
 void failInit(const VisModule& module, const char* text) { MessageBoxA(module.hwndParent, text, "blah", MB_OK); }
+
+// Whether buildDisplay runs for Init or during the run; a rebuild during the run draws the title
+// at once, where Init leaves it to the first frame.
+enum class DisplayBuild { atInit, duringRun };
+
+// The display and what the composer keeps on it. The scheduler is not touched: after a rebuild the
+// effect and the rotation go on where they were.
+bool buildDisplay(const VisModule& module, DisplayBuild build) {
+  if (!setupDisplay(deviceName, startCurrentEffect, presentationForWatching())) return false;
+  prepareTitleStrip(module);
+  if (build == DisplayBuild::duringRun) drawTitleText(fullGrey);
+  clearTimeBitmaps();
+  clearBackBuffer();
+  rememberFeedbackSurfaces();
+  return true;
+}
+
+bool rebuildDisplay(const VisModule& module) { return buildDisplay(module, DisplayBuild::duringRun); }
 
 }  // namespace
 
@@ -76,19 +106,16 @@ int initModule(VisModule* module) {
   ShowWindow(pluginWindow, SW_SHOWNORMAL);
   UpdateWindow(pluginWindow);
 
-  char deviceName[deviceNameSize];
-  GetProfileStringA("Vexilumarine", "Device", "", deviceName, deviceNameSize);
-  rememberDeviceName(deviceName);
+  GetProfileStringA("Vexilumarine", "Device", "", deviceName, sizeof deviceName);
   // A run starts from the first frame: nothing of an earlier run (its surfaces) is kept.
   resetComposer();
-  if (!setupDisplay(deviceName)) return 1;
-  prepareTitleStrip(*module);
-  clearTimeBitmaps();
-  clearBackBuffer();
-  return 0;
+  return buildDisplay(*module, DisplayBuild::atInit) ? 0 : 1;
 }
 
-int renderModule(VisModule* module) { return renderFrame(*module); }
+int renderModule(VisModule* module) {
+  if (!windowReadyToDraw(*module, rebuildDisplay)) return 0;
+  return renderFrame(*module);
+}
 
 void quitModule(VisModule* module) {
   releaseDisplayObjects(0);
@@ -104,7 +131,8 @@ void quitModule(VisModule* module) {
 }
 
 LRESULT CALLBACK pluginWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (LRESULT answer; handleWatchingMessage(hwnd, message, wParam, lParam, &answer)) return answer;
+  if (LRESULT answer; handleWatchingMessage(visModule.hwndParent, hwnd, message, wParam, lParam, &answer))
+    return answer;
   switch (message) {
     case WM_CREATE:
     case WM_MOVE:

@@ -15,5 +15,3 @@ LRESULT CALLBACK pluginWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 // Window-procedure state.
 extern int appActive;
 extern int inMenuLoop;
-
-constexpr const char* windowClassName = "Vexilumarine";

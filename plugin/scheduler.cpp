@@ -40,7 +40,7 @@ int colourByte(double level) { return int(level * 255); }
 bool takesPart(int effect) {
   if (effect < 0 || effect >= selectableEffects) return false;
   for (int i = 0; i < selectableEffects; ++i)
-    if (effectRecords[i].enabled) return effectRecords[effect].enabled != 0;
+    if (settings.effectEnabled[i]) return settings.effectEnabled[effect] != 0;
   return true;
 }
 
@@ -148,6 +148,7 @@ void beginSchedulerRun(DWORD now) {
   scheduler.fadeLevel = 1.0f;
   scheduler.lastFrameTime = now;
   scheduler.stepClock = now;
+  buildMarkerCube();
 }
 
 void scheduleIntroEnd(DWORD now) {

@@ -38,12 +38,14 @@ extern const EffectEntry effectTable[effectCount];
 constexpr DWORD introSpanMs = 12000;
 constexpr DWORD introLengthMs = 10000;
 
-// Init's part: a run opens with the intro, overlays off, from the clock reading `now`; the intro
-// ends introLengthMs after the later reading given to scheduleIntroEnd.
+// Init's part: a run opens with the intro, overlays off, from the clock reading `now` (and the
+// light markers' cube built); the intro ends introLengthMs after the later reading given to
+// scheduleIntroEnd.
 void beginSchedulerRun(DWORD now);
 void scheduleIntroEnd(DWORD now);
 
 int stepScheduler(const VisModule& module);
+// The current effect's start; the display's scene calls it through setupDisplay.
 int startCurrentEffect();
 void applyEffectView(const EffectRecord& record);
 int applyEffectLight(const LightSpec& source, int index, int marker);

@@ -1,4 +1,12 @@
 // The records the plug-in shares with the host player.
+//
+// vishost has its own copy of this interface (vis_api.h under host/), on purpose, not as a
+// duplicate to be merged: this one is compiled through the platform door, natively against the
+// stand-in as well as against the SDK, and carries the layout checks of each architecture below,
+// which pin the records to the player's. The host's side keeps the player's own names, includes
+// <windows.h> directly (it never builds on the stand-in), is the place for the player's side of
+// the interface as vishost grows, and must load any classic plug-in, so it depends on nothing of
+// ours. The records themselves are fixed by the player; the checks below hold this copy to them.
 #pragma once
 
 #include "platform/platform.h"

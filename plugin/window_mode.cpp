@@ -1,24 +1,20 @@
 #include "window_mode.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
-#include "composer.h"
-#include "display.h"
-#include "entry.h"
 #include "settings/window_settings.h"
+
+Watching watching = Watching::fullScreen;
 
 namespace {
 
 constexpr DWORD fullScreenStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD windowStyle = WS_OVERLAPPEDWINDOW;
-constexpr int fullGrey = 220;
 
 struct WatchingState {
   int toggleRequested;  // Alt+Enter, carried out at the next frame
   int rebuildFailed;
-  char deviceName[128];
 };
 
 WatchingState state;
@@ -61,20 +57,11 @@ void rememberPlacement(HWND hwnd) {
   windowSettings.clientHeight = client.bottom;
 }
 
-// Everything display-bound is made again by the setup path Init uses; the scheduler is not
-// touched, so the effect and the rotation go on where they were.
-bool rebuildDisplay(const VisModule& module) {
-  if (!setupDisplay(state.deviceName)) {
-    state.rebuildFailed = 1;
-    return false;
-  }
-  state.rebuildFailed = 0;
-  prepareTitleStrip(module);
-  drawTitleText(fullGrey);
-  clearTimeBitmaps();
-  clearBackBuffer();
-  rememberFeedbackSurfaces();
-  return true;
+// Everything display-bound is made again by the builder Init uses (the entry's buildDisplay); a
+// failure is noted and tried again at the next frame.
+bool tryRebuild(const VisModule& module, DisplayBuilder rebuild) {
+  state.rebuildFailed = rebuild(module) ? 0 : 1;
+  return !state.rebuildFailed;
 }
 
 void placePluginWindow(DWORD style, const RECT& outer) {
@@ -85,7 +72,7 @@ void placePluginWindow(DWORD style, const RECT& outer) {
 
 // Alt+Enter: from the window to full screen at the desktop's size, or back. Full screen gives the
 // display back before the window returns.
-void switchWatching(const VisModule& module) {
+void switchWatching(const VisModule& module, DisplayBuilder rebuild) {
   releaseDisplayObjects(1);
   if (watching == Watching::window) {
     rememberPlacement(pluginWindow);
@@ -96,7 +83,7 @@ void switchWatching(const VisModule& module) {
     placePluginWindow(windowStyle, windowRectFromSettings(module.hwndParent));
     takeClientSize();
   }
-  rebuildDisplay(module);
+  tryRebuild(module, rebuild);
 }
 
 bool isAltEnter(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -122,8 +109,6 @@ RECT placeWindow(const RECT& work, const RECT& frame, int clientWidth, int clien
   return RECT{left, top, left + outerWidth, top + outerHeight};
 }
 
-void rememberDeviceName(const char* name) { std::snprintf(state.deviceName, sizeof state.deviceName, "%s", name); }
-
 void chooseWatching(const VisModule& module) {
   std::memset(&state, 0, sizeof state);
   watching = windowSettings.windowed ? Watching::window
@@ -134,6 +119,18 @@ void chooseWatching(const VisModule& module) {
     modeWidth = screen.right - screen.left;
     modeHeight = screen.bottom - screen.top;
   }
+}
+
+Presentation presentationForWatching() {
+  switch (watching) {
+    case Watching::window:
+      return Presentation::blitToWindow;
+    case Watching::desktopSize:
+      return Presentation::flipAtDesktopMode;
+    case Watching::fullScreen:
+      break;
+  }
+  return Presentation::flipAtGraphicsMode;
 }
 
 HWND createPluginWindow(const VisModule& module) {
@@ -151,11 +148,11 @@ HWND createPluginWindow(const VisModule& module) {
   return window;
 }
 
-bool windowReadyToDraw(const VisModule& module) {
+bool windowReadyToDraw(const VisModule& module, DisplayBuilder rebuild) {
   if (watching == Watching::fullScreen) return true;
   if (state.toggleRequested) {
     state.toggleRequested = 0;
-    switchWatching(module);
+    switchWatching(module, rebuild);
   }
   if (watching == Watching::window) {
     if (IsIconic(pluginWindow) || !IsWindowVisible(pluginWindow)) return false;
@@ -164,13 +161,13 @@ bool windowReadyToDraw(const VisModule& module) {
     if (client.right != modeWidth || client.bottom != modeHeight) {
       modeWidth = client.right;
       modeHeight = client.bottom;
-      return rebuildDisplay(module);
+      return tryRebuild(module, rebuild);
     }
   }
-  return !state.rebuildFailed || rebuildDisplay(module);
+  return !state.rebuildFailed || tryRebuild(module, rebuild);
 }
 
-bool handleWatchingMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+bool handleWatchingMessage(HWND player, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
   if (watching == Watching::fullScreen) return false;
   *result = 0;
   if (isAltEnter(message, wParam, lParam)) {
@@ -182,7 +179,7 @@ bool handleWatchingMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_KEYDOWN:
       // The player's own keys (play, pause, next) go on working while the window has the focus.
       if (wParam == VK_ESCAPE) PostQuitMessage(0);
-      else PostMessageA(visModule.hwndParent, WM_KEYDOWN, wParam, lParam);
+      else PostMessageA(player, WM_KEYDOWN, wParam, lParam);
       return true;
     case WM_SETCURSOR:
       // A window shows the cursor: the arrow over the picture, the frame's own over the frame.

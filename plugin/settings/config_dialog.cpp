@@ -1,6 +1,5 @@
 #include "config_dialog.h"
 
-#include "../scheduler.h"
 #include "settings.h"
 #include "window_settings.h"
 
@@ -60,7 +59,7 @@ void fillDialog(HWND dialog) {
   SetDlgItemInt(dialog, 1040, UINT(settings.effectLengthMs), TRUE);
   selectResolution(dialog, settings.graphicsMode);
   for (int i = 0; i < effectBoxCount; ++i)
-    if (effectRecords[i].enabled) showCheck(dialog, firstEffectBox + i, 1);
+    if (settings.effectEnabled[i]) showCheck(dialog, firstEffectBox + i, 1);
   if (settings.*randomCycleBox.flag) showCheck(dialog, randomCycleBox.id, 1);
   for (const WatchingBox& box : watchingBoxes)
     if (*box.flag) showCheck(dialog, box.id, 1);
@@ -81,7 +80,7 @@ const FlagBox* settingBox(int id) {
 // Flips the value a check box is bound to and shows the new value; false if `id` is no check box.
 bool toggleFlagBox(HWND dialog, int id) {
   if (id >= firstEffectBox && id < firstEffectBox + effectBoxCount) {
-    flip(dialog, id, effectRecords[id - firstEffectBox].enabled);
+    flip(dialog, id, settings.effectEnabled[id - firstEffectBox]);
     return true;
   }
   for (const WatchingBox& box : watchingBoxes)
@@ -114,10 +113,10 @@ void acceptNumbers(HWND dialog) {
 // With fewer than two effects in the rotation, all seven go back in.
 void keepRotationAlive(HWND dialog) {
   int enabledCount = 0;
-  for (int i = 0; i < effectBoxCount; ++i) enabledCount += effectRecords[i].enabled ? 1 : 0;
+  for (int i = 0; i < effectBoxCount; ++i) enabledCount += settings.effectEnabled[i] ? 1 : 0;
   if (enabledCount >= 2) return;
   MessageBoxA(dialog, tooFewEffects, refusalCaption, MB_OK);
-  for (int i = 0; i < effectBoxCount; ++i) effectRecords[i].enabled = 1;
+  for (int i = 0; i < effectBoxCount; ++i) settings.effectEnabled[i] = 1;
 }
 
 void handleCommand(HWND dialog, int id) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "../vis_module.h"
+#include "settings_file.h"
 
 struct Settings {
   int widescreen;
@@ -16,19 +17,16 @@ struct Settings {
   int fadeLengthMs;
   int graphicsMode;
   int randomEffectOrder;
+  // Effects 0..6 in the rotation; the intro never is. The scheduler reads them.
+  int effectEnabled[7];
 };
 
 extern Settings settings;
 
-constexpr int settingsPathSize = 260;
-constexpr const char* settingsSection = "Vexilumarine";
-
 // The enable keys of effects 0..6, in effect order.
 extern const char* const effectEnableKeys[7];
 
-// The settings file's full path into `buffer` (settingsPathSize characters). Returns 0 when the
-// module path leaves no room for the file name: the caller then neither reads nor writes.
-int settingsFilePath(const VisModule& module, char* buffer);
+// Both read and write the window's settings too (settings/window_settings.h).
 void loadSettings(const VisModule& module);
 void saveSettings(const VisModule& module);
 

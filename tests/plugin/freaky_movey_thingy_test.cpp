@@ -13,7 +13,7 @@ struct FreakyMoveyThingyTest : PluginTest {
   void SetUp() override {
     PluginTest::SetUp();
     freakyMoveyThingyEffect.init(effectRecords[freakyIndex]);
-    ASSERT_EQ(setupDisplay(nullptr), 1);
+    ASSERT_EQ(setupDisplay(nullptr, startCurrentEffect), 1);
     standin::clearTrace();
     module.nCh = 2;
     std::memset(module.waveformData, 128, sizeof module.waveformData);

@@ -52,7 +52,6 @@ TEST_F(Intro, InitPlacesTheCameraBesideTheStackWithoutMarkers) {
     EXPECT_EQ(light.attenuation, 0.2);
   }
   EXPECT_EQ(record.lights[1].colour[0], 1.0);
-  EXPECT_EQ(record.enabled, 0);  // never takes part in the rotation
 }
 
 TEST_F(Intro, StartBlendsAndRestoresHeightButKeepsTheMotionWhereItIs) {

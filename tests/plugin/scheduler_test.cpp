@@ -32,8 +32,8 @@ class Scheduler : public PluginTest {
     while (DWORD(timeGetTime() - begin) + step <= ms) frameAfter(step);
   }
   void enableOnly(std::initializer_list<int> effects) {
-    for (int i = 0; i < 7; ++i) effectRecords[i].enabled = 0;
-    for (int e : effects) effectRecords[e].enabled = 1;
+    for (int i = 0; i < 7; ++i) settings.effectEnabled[i] = 0;
+    for (int e : effects) settings.effectEnabled[e] = 1;
   }
   // A new plug-in state and platform, the settings file beside the module as before.
   void freshPlugin() {
@@ -118,7 +118,7 @@ TEST_F(Scheduler, RandomOrderNeverRepeatsAndNeverPicksADisabledEffect) {
   for (int i = 0; i < 200; ++i) {
     const int next = chooseNextEffect(previous);
     EXPECT_NE(next, previous);
-    EXPECT_TRUE(effectRecords[next].enabled) << next;
+    EXPECT_TRUE(settings.effectEnabled[next]) << next;
     seen.insert(next);
     previous = next;
   }

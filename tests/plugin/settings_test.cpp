@@ -23,8 +23,7 @@ TEST_F(SettingsStore, NoFileGivesTheDefaultsAndSavingWritesEveryKeyInOrder) {
   EXPECT_EQ(settings.fadeLengthMs, 1000);
   EXPECT_EQ(settings.graphicsMode, 5);
   EXPECT_EQ(settings.randomEffectOrder, 1);
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(effectRecords[i].enabled, 1) << i;
-  EXPECT_EQ(effectRecords[introIndex].enabled, 0);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(settings.effectEnabled[i], 1) << i;
 
   saveSettings(visModule);
   EXPECT_EQ(readFile(iniPath()), defaultSettingsFile);
@@ -39,7 +38,7 @@ TEST_F(SettingsStore, HandEditedValuesReadStrictlyAndAreWrittenBackInPlace) {
   EXPECT_EQ(settings.effectLengthMs, 3000);
   EXPECT_EQ(settings.fadeLengthMs, 1000) << "no number: as if absent";
   EXPECT_EQ(settings.graphicsMode, 11);
-  EXPECT_EQ(effectRecords[6].enabled, 0);  // "1" is not "TRUE"
+  EXPECT_EQ(settings.effectEnabled[6], 0);  // "1" is not "TRUE"
   saveSettings(visModule);
   EXPECT_EQ(readFile(iniPath()), handEditedSettingsFileSaved);
 }

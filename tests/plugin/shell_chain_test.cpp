@@ -14,7 +14,7 @@ struct ShellChainTest : PluginTest {
     PluginTest::SetUp();
     superShellsEffect.init(effectRecords[superShellsIndex]);
     sphericalShellsEffect.init(effectRecords[sphericalIndex]);
-    ASSERT_EQ(setupDisplay(nullptr), 1);
+    ASSERT_EQ(setupDisplay(nullptr, startCurrentEffect), 1);
     standin::clearTrace();
   }
   void play(const EffectOps& ops, int index, int band0, int band1, int frames) {

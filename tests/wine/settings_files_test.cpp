@@ -7,7 +7,6 @@
 #include <string>
 
 #include "../plugin/settings_files.h"
-#include "scheduler.h"
 #include "settings/settings.h"
 
 namespace {
@@ -20,7 +19,7 @@ class RealProfileFiles : public ::testing::Test {
     ASSERT_EQ(settingsFilePath(module, buffer), 1);
     path = buffer;
     DeleteFileA(path.c_str());
-    settings = Settings{0, 1, 0, 1, 1, 0, 6000, 6000, 10000, 1000, 5, 1};
+    settings = Settings{0, 1, 0, 1, 1, 0, 6000, 6000, 10000, 1000, 5, 1, {}};
   }
   void TearDown() override { DeleteFileA(path.c_str()); }
 
@@ -56,7 +55,7 @@ TEST_F(RealProfileFiles, HandEditedFileReadsAndRewritesAlike) {
   EXPECT_EQ(settings.effectLengthMs, 3000);
   EXPECT_EQ(settings.fadeLengthMs, 1000);  // "abc": no number, as if absent
   EXPECT_EQ(settings.graphicsMode, 11);
-  EXPECT_EQ(effectRecords[6].enabled, 0);
+  EXPECT_EQ(settings.effectEnabled[6], 0);
   saveSettings(module);
   EXPECT_EQ(read(), handEditedSettingsFileSaved);
 }

@@ -22,7 +22,7 @@ void frameOf(benchmark::State& state, int index) {
   const EffectOps& ops = *effectTable[index].ops;
   EffectRecord& record = effectRecords[index];
   ops.init(record);
-  if (!setupDisplay(nullptr)) state.SkipWithError("no device on the stand-in");
+  if (!setupDisplay(nullptr, startCurrentEffect)) state.SkipWithError("no device on the stand-in");
   standin::setTracing(false);
   const VisModule module = playingModule();
   for (auto _ : state) {

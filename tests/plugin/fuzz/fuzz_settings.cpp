@@ -51,7 +51,7 @@ bool flagsAreFlags() {
   const Settings& s = settings;
   bool ok = isFlag(s.widescreen) && isFlag(s.showTitle) && isFlag(s.persistentTitle) && isFlag(s.showTime) &&
             isFlag(s.blurredTimeDisplay) && isFlag(s.showFps) && isFlag(s.randomEffectOrder);
-  for (int i = 0; i < 7; ++i) ok = ok && isFlag(effectRecords[i].enabled);
+  for (int i = 0; i < 7; ++i) ok = ok && isFlag(settings.effectEnabled[i]);
   return ok;
 }
 
@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   uint8_t expectedEffects[7];
   int enabledAfterClicks = 0;
-  for (int i = 0; i < 7; ++i) enabledAfterClicks += expectedEffects[i] = effectRecords[i].enabled ^ ((clicks >> i) & 1);
+  for (int i = 0; i < 7; ++i) enabledAfterClicks += expectedEffects[i] = settings.effectEnabled[i] ^ ((clicks >> i) & 1);
   if (enabledAfterClicks < 2) {
     std::memset(expectedEffects, 1, sizeof expectedEffects);
     ++messages;
@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (!flagsAreFlags() || standin::messageBoxes().size() != messages) __builtin_trap();
   for (int i = 0; i < 7; ++i)
-    if (effectRecords[i].enabled != expectedEffects[i]) __builtin_trap();
+    if (settings.effectEnabled[i] != expectedEffects[i]) __builtin_trap();
   for (int i = 0; i < 4; ++i)
     if (settings.*numberFields[i] != expected[i]) __builtin_trap();
   if (settings.showFps != (loaded.showFps ^ (clicks >> 7))) __builtin_trap();
@@ -117,12 +117,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // What OK saved reads back the same.
   const Settings saved = settings;
   uint8_t savedEffects[7];
-  for (int i = 0; i < 7; ++i) savedEffects[i] = effectRecords[i].enabled;
+  for (int i = 0; i < 7; ++i) savedEffects[i] = settings.effectEnabled[i];
   resetPluginState();
   loadSettings(visModule);
   const Settings& again = settings;
   if (std::memcmp(&again, &saved, sizeof saved) != 0) __builtin_trap();
   for (int i = 0; i < 7; ++i)
-    if (effectRecords[i].enabled != savedEffects[i]) __builtin_trap();
+    if (settings.effectEnabled[i] != savedEffects[i]) __builtin_trap();
   return 0;
 }
