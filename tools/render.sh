@@ -24,6 +24,7 @@
 # the render fails. SIGINT, SIGTERM and SIGHUP end it at once (exit 130, 143, 129) without OUT,
 # temporary files or processes left. Renders, plays and tests run beside it in the same checkout
 # in Wine sessions of their own.
+#
 # For make demo: --player DIR renders from that player folder (tools/wine/player-folder.sh), and
 # --capture-at F1,F2,... --frames-out DIR also writes those frames as BMP files.
 set -euo pipefail
@@ -49,7 +50,7 @@ while [ $# -gt 0 ]; do
     --frames-out) need "$@"; frames_out=$2; shift ;;
     --plugin) need "$@"; plugin=$2; shift ;;
     --list) list=1 ;;
-    --help|-h) sed -n '2,32s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --help|-h) sed -n '2,29s/^# \{0,1\}//p' "$0"; exit 0 ;;
     -*) usage_error "unknown option '$1'; the options are -o OUT.mp4, --fps N (1-240), --mode N, --module N, --seconds S, --force, --plugin DLL, --list" ;;
     *) files+=("$1") ;;
   esac
