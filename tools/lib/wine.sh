@@ -44,7 +44,7 @@ pe_machine() {
 
 # The tree's architecture, loader and wineserver; Wine quiet, without Mono and Gecko.
 wine_tree_env() {
-  wine_tree=$(cd "$1" && pwd) || return 1
+  wine_tree=$(cd "$1" && pwd -P) || return 1
   WINEARCH=$(sed -n 's/^VEXIL_WINEARCH:STRING=//p' "$wine_tree/CMakeCache.txt" 2>/dev/null)
   case "$WINEARCH" in
     win32) WINELOADER=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32 ;;

@@ -9,7 +9,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../lib/wine.sh"
 
-tree=$(cd "$(dirname "$1")" && pwd)
+tree=$(cd "$(dirname "$1")" && pwd -P)
 while [ "$tree" != / ] && [ ! -f "$tree/CMakeCache.txt" ]; do tree=$(dirname "$tree"); done
 if [ "${VEXIL_WINE_SESSION:-}" != "$tree" ]; then exec "$here/wine-session.sh" "$tree" "$0" "$@"; fi
 
