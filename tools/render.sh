@@ -133,11 +133,12 @@ show_progress() {
 cd "$player"
 say "rendering ${#wavs[@]} file(s) at $fps fps into $out"
 (
+  set +e
   "$WINELOADER" ./vishost.exe "${args[@]}" 2> >(show_progress) </dev/null |
     "$here/lib/encode-video.sh" "$fps" "$partial" "$seconds" "${wavs[@]}"
   echo "${PIPESTATUS[@]}" >"$work/statuses"
 ) &
-wait $!
+wait $! || true
 read -r -a statuses <"$work/statuses"
 # ffmpeg first: when it fails, vishost fails too, on the broken pipe.
 if [ "${statuses[1]}" -ne 0 ]; then say "ffmpeg failed (exit status ${statuses[1]}); no video written"; exit 1; fi

@@ -10,6 +10,8 @@ Each command runs as a user runs it: outside any Wine session (each makes its ow
 --signals: a render of 20 s at 30 fps, sent SIGTERM (to the script alone) and SIGINT (to its
   process group) when it is halfway: it exits 143 / 130 within 10 s, leaves no video and no
   partial file, no session or player folder, and no process (in its group, or with its prefix).
+  And one whose Wine processes go away halfway (its wineserver killed): it says it was cut short,
+  exits 1 and leaves nothing either.
 """
 import os
 import re
@@ -73,24 +75,36 @@ def check_together(build, out):
     return problems
 
 
-def own_processes(group, prefix):
-    """Processes left in the process group, or running in the Wine prefix (by their environment)."""
-    left = []
+def group_members(group):
+    members = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             if os.getpgid(int(pid)) == group:
-                left.append(pid)
-            elif prefix and f"WINEPREFIX={prefix}".encode() in open(f"/proc/{pid}/environ", "rb").read().split(b"\0"):
-                left.append(pid)
-        except (OSError, ProcessLookupError):
+                members.append(pid)
+        except OSError:
             pass
-    return left
+    return members
 
 
-def check_signal(build, out, song, sig, to_group):
+def wine_prefix(pid):
+    try:
+        variables = open(f"/proc/{pid}/environ", "rb").read().split(b"\0")
+    except OSError:
+        return None
+    return next((v[len(b"WINEPREFIX="):].decode() for v in variables if v.startswith(b"WINEPREFIX=")), None)
+
+
+def own_processes(group, prefix):
+    """Processes left in the process group, or running in the Wine prefix (by their environment)."""
+    in_prefix = [pid for pid in filter(str.isdigit, os.listdir("/proc")) if prefix and wine_prefix(pid) == prefix]
+    return sorted(set(group_members(group) + in_prefix))
+
+
+def check_ended_halfway(build, out, song, how, sig=None):
+    """how: "script" or "group" (sig sent there), or "wine" (the render's wineserver killed)."""
+    name = f"{sig.name} to the {how}" if sig else "its Wine processes killed"
     sessions = f"{build}/wine-sessions"
-    before = set(os.listdir(sessions)) if os.path.isdir(sessions) else set()
-    video = f"{out}/{sig.name}/video.mp4"
+    video = f"{out}/{how}/video.mp4"
     os.makedirs(os.path.dirname(video))
     render = subprocess.Popen([f"{TOOLS}/render.sh", song, "-o", video, "--fps", "30", "--mode", "0", "--module", "2"],
                               env=user_env(out), stderr=subprocess.PIPE, text=True, start_new_session=True)
@@ -100,27 +114,34 @@ def check_signal(build, out, song, sig, to_group):
         progress = re.search(r"render: frame (\d+) of (\d+)", line)
         if progress and int(progress.group(1)) * 2 >= int(progress.group(2)):
             break
-    mine = sorted(set(os.listdir(sessions)) - before)
-    prefix = next((f"{sessions}/{d}/prefix" for d in mine if d.startswith("session.")), None)
+    # Its folders: the player folder it runs in, and the session its Wine processes run in.
+    prefix = next(filter(None, (wine_prefix(pid) for pid in group_members(render.pid))), None)
+    player = os.readlink(f"/proc/{render.pid}/cwd")
+    mine = [os.path.dirname(folder) for folder in (prefix, player) if folder and folder.startswith(sessions)]
     sent = time.monotonic()
-    (os.killpg if to_group else os.kill)(render.pid, sig)
+    if how == "wine":
+        subprocess.run(["/usr/lib/wine/wineserver64", "-k"], env=dict(os.environ, WINEPREFIX=prefix or "/nonexistent"))
+    else:
+        (os.killpg if how == "group" else os.kill)(render.pid, sig)
     status = render.wait(timeout=60)
     took = time.monotonic() - sent
     log += render.stderr.readlines()
-    print(f"---- {sig.name} to the {'group' if to_group else 'script'}: exit {status} after {took:.1f} s\n{''.join(log)}")
+    print(f"---- {name}: exit {status} after {took:.1f} s\n{''.join(log)}")
     time.sleep(1)  # anything still on its way out
-    expected = 128 + sig.value
+    expected = 128 + sig.value if sig else 1
     problems = []
     if status != expected or took > 10:
-        problems.append(f"{sig.name}: exit {status} after {took:.1f} s, expected {expected} within 10 s")
+        problems.append(f"{name}: exit {status} after {took:.1f} s, expected {expected} within 10 s")
+    if not sig and not re.search(r"cut short: \d+ of 600 frames|vishost failed", "".join(log)):
+        problems.append(f"{name}: the render did not say it was cut short")
     if os.listdir(os.path.dirname(video)):
-        problems.append(f"{sig.name}: left {os.listdir(os.path.dirname(video))}")
+        problems.append(f"{name}: left {os.listdir(os.path.dirname(video))}")
     if not prefix:
-        problems.append(f"{sig.name}: no session of its own was seen ({mine})")
-    if set(mine) & set(os.listdir(sessions)):
-        problems.append(f"{sig.name}: its session or player folder is left: {set(mine) & set(os.listdir(sessions))}")
+        problems.append(f"{name}: no session of its own was seen ({mine})")
+    if len(mine) != 2 or any(os.path.exists(folder) for folder in mine):
+        problems.append(f"{name}: its session and player folders, {mine}, are not both gone")
     if own_processes(render.pid, prefix):
-        problems.append(f"{sig.name}: processes left: {own_processes(render.pid, prefix)}")
+        problems.append(f"{name}: processes left: {own_processes(render.pid, prefix)}")
     return problems
 
 
@@ -132,8 +153,9 @@ def main():
         problems = check_together(build, out)
     else:
         song = make_song(build, out, 20, "twenty")
-        problems = check_signal(build, out, song, signal.SIGTERM, False) + \
-            check_signal(build, out, song, signal.SIGINT, True)
+        problems = check_ended_halfway(build, out, song, "script", signal.SIGTERM) + \
+            check_ended_halfway(build, out, song, "group", signal.SIGINT) + \
+            check_ended_halfway(build, out, song, "wine")
     for problem in problems:
         print("FAIL:", problem)
     sys.exit(1 if problems else 0)
