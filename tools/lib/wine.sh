@@ -2,12 +2,12 @@
 #
 #   wine_session_start BUILD_DIR   a Wine session of this shell's own for a Windows build tree
 #   wine_session_stop              ends it: its Wine processes, its Xvfb, its prefix
-#   end_on_signals CLEANUP         SIGINT/SIGTERM/SIGHUP run CLEANUP, end every process this
-#                                  shell started and exit 130/143/129
+#   end_on_signals CLEANUP [MSG]   SIGINT/SIGTERM/SIGHUP end every process this shell started,
+#                                  run CLEANUP, end the session, say MSG, exit 130/143/129
 #   winpath PATH, drop_wine_chatter, pe_machine DLL, tree_for_plugin DLL CHECKOUT,
 #   private_player PLAYER_DIR
 #
-# A session has a Wine prefix of its own, copied in about a second from a template of the tree
+# A session has a Wine prefix of its own, copied in about half a second from a template of the tree
 # (BUILD_DIR/wine-templates, made once under a lock): the programs and libraries hard-linked,
 # the registry and every other file Wine may write copied. So it has its own wineserver, which
 # it stops with `wineserver -k` on that prefix only, and its own Xvfb display (unless
@@ -32,8 +32,9 @@ drop_wine_chatter() { grep --line-buffered -vE '^(fixme|err|warn|trace):|^ALSA '
 pe_machine() {
   local at signature
   [ "$(head -c 2 "$1" 2>/dev/null)" = MZ ] || return 1
-  at=$(od -An -tu4 -j60 -N4 "$1" | tr -d ' ')
-  signature=$(od -An -tx1 -j"$at" -N6 "$1" | tr -d ' \n')
+  at=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$at" ] || return 1
+  signature=$(od -An -tx1 -j"$at" -N6 "$1" 2>/dev/null | tr -d ' \n')
   case "$signature" in
     504500004c01) echo i686 ;;
     504500006486) echo x86_64 ;;
