@@ -12,12 +12,13 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 seconds=${2:-16} modules=${3:-1 2 3 4 5 6 7} modes=${4:-5 10}
 . "$here/../lib/wine.sh"
-work=$(mktemp -d)
-remove_work() { rm -rf "$work"; }
+work=$(mktemp -d) player=""
+remove_work() { rm -rf "$work"; [ -z "$player" ] || rm -rf "$(dirname "$player")"; }
 end_on_signals remove_work
 wine_session_start "$build"
-cd "$build/player"
-"$WINELOADER" ./vishost.exe --write-demo "Z:${work//\//\\}\\demo.wav" 2>/dev/null
+player=$(private_player "$build/player")  # --mode reaches no other run's plugin.ini
+cd "$player"
+"$WINELOADER" ./vishost.exe --write-demo "$(winpath "$work/demo.wav")" 2>/dev/null
 
 # The frames a second after the intro, from the benchmark line on standard error.
 fps_of() { sed -n 's/^benchmark: .* \([0-9.]*\) fps,.*/\1/p' "$work/err" | tail -1; }
