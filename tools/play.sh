@@ -81,7 +81,7 @@ if [ "$live" -eq 0 ] && [ ${#files[@]} -eq 0 ]; then say "no files to play (see 
 . "$here/lib/decode-cache.sh"
 work=""
 remove_temporary_files() {
-  rm -f "$decode_cache"/*."$$".part
+  rm -f "$decode_cache"/*."$$".part*
   [ -z "$work" ] || rm -rf "$work"
 }
 end_on_signals remove_temporary_files

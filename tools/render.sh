@@ -85,7 +85,7 @@ out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 . "$here/lib/decode-cache.sh"
 partial="$(dirname "$out")/.$(basename "$out").$$.part" work=""
 remove_temporary_files() {
-  rm -f "$partial" "$decode_cache"/*."$$".part
+  rm -f "$partial" "$decode_cache"/*."$$".part*
   [ -z "$work" ] || rm -rf "$work"
 }
 end_on_signals remove_temporary_files "render: interrupted; no video written"

@@ -217,6 +217,7 @@ end_descendants() {
 # alone is seen at once. At the end without a signal, CLEANUP runs and the session ends too.
 end_on_signals() {
   wine_cleanup=$1 wine_signal_message=${2:-}
+  exec {wine_stderr}>&2  # the message goes there, whatever the command that was running had redirected
   trap 'ended_by 2' INT
   trap 'ended_by 15' TERM
   trap 'ended_by 1' HUP
@@ -227,7 +228,7 @@ ended_by() {
   end_descendants
   [ -z "$wine_cleanup" ] || $wine_cleanup
   wine_session_stop
-  [ -z "$wine_signal_message" ] || echo "$wine_signal_message" >&2
+  [ -z "$wine_signal_message" ] || echo "$wine_signal_message" >&"$wine_stderr"
   trap - EXIT
   exit $((128 + $1))
 }
