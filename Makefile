@@ -78,14 +78,15 @@ demo: native win64
 # Your own music through the plug-in (make play FILES="a.flac b.ogg"; tools/play.sh takes names with
 # spaces), or what the desktop plays: through the plug-in (live) or quorbel (quorbel-live). On a
 # desktop both play in a window; PLAY_OPTIONS=--full-screen or --desktop-size plays full screen.
+# PLUGIN=path/to/vis_other.dll plays another plug-in (play and video).
 play: native win64
-	@tools/play.sh $(PLAY_OPTIONS) $(FILES)
+	@tools/play.sh $(if $(PLUGIN),--plugin $(PLUGIN)) $(PLAY_OPTIONS) $(FILES)
 
 # Your own music into a video, offline on a virtual clock at 60 fps (make video FILES="a.flac b.ogg"
 # [OUT=out/video.mp4] [FORCE=1]; tools/render.sh takes names with spaces and more options).
 OUT ?= out/video.mp4
 video: native win64
-	@tools/render.sh $(FILES) -o $(OUT) $(if $(FORCE),--force)
+	@tools/render.sh $(FILES) -o $(OUT) $(if $(FORCE),--force) $(if $(PLUGIN),--plugin $(PLUGIN))
 
 live: native win64
 	@tools/play.sh --live $(PLAY_OPTIONS)

@@ -14,6 +14,9 @@ packages=(
   pulseaudio pulseaudio-utils libpulse-dev
   dpkg-dev desktop-file-utils
   wine wine64 wine32:i386 fonts-wine libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+  # The faces the Wine prefixes pin for the plug-in's "Arial"; and two font packages that change
+  # what fontconfig answers for it, installed so that CI proves the pinning holds.
+  fonts-liberation fonts-urw-base35 fonts-noto-mono
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

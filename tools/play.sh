@@ -23,17 +23,22 @@
 # screen under Xvfb and writes the pictures into DIR/frames, 10 a second (--out DIR, default
 # out/play; --out also captures on a display; --capture-fps N for another rate).
 #
-# OPTIONS: --module N (0: all effects), --seconds S (stop after S seconds), --out DIR,
+# OPTIONS: --module N (0: all effects; with --plugin any module --list shows),
+#          --plugin DLL (another vis_*.dll, i686 or x86_64: the tree of its width runs it),
+#          --list (prints the plug-in's modules), --seconds S (stop after S seconds), --out DIR,
 #          --start S (begin S seconds into the first file), --full-screen, --desktop-size,
 #          --trace-queries (print vishost's answers to the plug-in's title queries),
 #          --source NAME, --list-sources (with --live);
 #          -- ends the options (for file names that begin with --)
+# Each play has a Wine session and a player folder of its own: plays, renders and tests run
+# beside it in one checkout. A signal ends it with nothing of it left running.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/lib/wine.sh"
 build=$here/../build/win64
 say() { echo "play: $*" >&2; }
 
-live=0 module=0 seconds="" start="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source="" watch=window
+plugin="" list=0 live=0 module=0 seconds="" start="" out="$here/../out/play" out_given="" capture_fps=10 trace="" source="" watch=window
 files=() wavs=() names=()  # names: each cached WAV as vishost sees it, then the user's file
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -42,6 +47,8 @@ while [ $# -gt 0 ]; do
     --list-sources) pactl list sources | awk '$1 == "Name:" { name = $2 }
       $1 == "Description:" { sub(/^[ \t]*Description: /, ""); printf "  %s  %s\n", name, $0 }'; exit ;;
     --module) module=${2:?--module needs a number}; shift ;;
+    --plugin) plugin=${2:?--plugin needs a DLL}; shift ;;
+    --list) list=1 ;;
     --seconds) seconds=${2:?--seconds needs a number}; shift ;;
     --start) start=${2:?--start needs a number of seconds}; shift ;;
     --out) out=${2:?--out needs a folder}; out_given=1; shift ;;
@@ -49,23 +56,38 @@ while [ $# -gt 0 ]; do
     --trace-queries) trace=--trace-queries ;;
     --full-screen) watch=full-screen ;;
     --desktop-size) watch=desktop-size ;;
-    --help|-h) sed -n '2,30s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    --help|-h) sed -n '2,35s/^# \{0,1\}//p' "$0"; exit 0 ;;
     --) shift; files+=("$@"); break ;;
     --*) say "unknown option '$1' (see --help)"; exit 2 ;;
     *) files+=("$1") ;;
   esac
   shift
 done
+[[ $module =~ ^[0-9]+$ ]] || { say "--module '$module' is not a module number (--list lists them)"; exit 2; }
+if [ -n "$plugin" ]; then build=$(tree_for_plugin "$plugin" "$here/..") || exit 1; fi
+[ -x "$build/player/vishost.exe" ] || { say "vishost is not built: make $(basename "$build")"; exit 1; }
+plugin_args=()
+[ -z "$plugin" ] || plugin_args=(--plugin "$(winpath "$(realpath "$plugin")")")
+if [ "$list" -eq 1 ]; then
+  end_on_signals ""
+  wine_session_start "$build"
+  cd "$build/player" && "$WINELOADER" ./vishost.exe "${plugin_args[@]}" --list 2> >(drop_wine_chatter >&2) &
+  wait $!
+  exit
+fi
 if [ "$live" -eq 1 ] && [ ${#files[@]} -gt 0 ]; then say "--live plays no files"; exit 2; fi
 if [ "$live" -eq 0 ] && [ ${#files[@]} -eq 0 ]; then say "no files to play (see --help)"; exit 2; fi
-[ -x "$build/player/vishost.exe" ] || { say "vishost is not built: make win64"; exit 1; }
-
-winpath() { echo "Z:${1//\//\\}"; }
 
 . "$here/lib/decode-cache.sh"
+work=""
+remove_temporary_files() {
+  rm -f "$decode_cache"/*."$$".part*
+  [ -z "$work" ] || rm -rf "$work"
+}
+end_on_signals remove_temporary_files
 
 # ---- vishost under Wine ----
-args=(--module "$module" --player-timing $trace)
+args=(--module "$module" --player-timing $trace "${plugin_args[@]}")
 if [ -n "$seconds" ]; then args+=(--seconds "$seconds"); else args+=(--frames 100000000); fi
 [ -z "$start" ] || args+=(--start "$start")
 
@@ -86,34 +108,31 @@ if [ "$live" -eq 1 ]; then
   input() { parec -d "${source:-@DEFAULT_MONITOR@}" --raw --format=s16le --rate=44100 --channels=2 --latency-msec=20 2>/dev/null; }
 else
   for file in "${files[@]}"; do
-    if wav=$(decoded "$file"); then wavs+=("$(winpath "$wav")"); names+=("$(winpath "$wav")" "$file"); fi
+    if decoded "$file"; then wavs+=("$(winpath "$decoded_wav")"); names+=("$(winpath "$decoded_wav")" "$file"); fi
   done
   [ ${#wavs[@]} -gt 0 ] || { say "none of the files can be played"; exit 1; }
   input() { cat /dev/null; }
 fi
 
-# Runs vishost in the Wine environment of the tree, its input from `input`. Wine's own services
-# are started first by a run with no pipes, so that they do not keep parec's pipe open after
-# vishost has ended.
+# vishost, its input from `input`; its exit status (parec ends on a broken pipe when vishost does).
 play() {
-  "$WINELOADER" ./vishost.exe --list </dev/null >/dev/null 2>&1 || true
   local status
   set +e
   input | "$WINELOADER" ./vishost.exe "$@"
-  status=${PIPESTATUS[1]}  # vishost's: parec ends on a broken pipe when vishost does
+  status=${PIPESTATUS[1]}
   set -e
   return "$status"
 }
 
+capturing=0
 if [ -n "$out_given" ] || [ -z "${DISPLAY:-}" ]; then
+  capturing=1
   mkdir -p "$out/frames"; out=$(cd "$out" && pwd)
   rm -f "$out"/frames/frame*.bmp
   args+=(--out "$(winpath "$out/frames")" --capture-fps "$capture_fps")
 fi
-export source  # `input` runs in the session's shell
 files_given=()  # after every option
 [ ${#wavs[@]} -eq 0 ] || files_given=(-- "${wavs[@]}")
-cd "$build/player"
 # vishost's messages name each file as the user gave it, not as its cached WAV.
 user_names() {
   local line i
@@ -122,28 +141,31 @@ user_names() {
     printf '%s\n' "$line"
   done
 }
-exec 2> >(grep --line-buffered -vE '^(ALSA|fixme|err|warn)' | user_names >&2)  # Wine's and ALSA's chatter
+exec 3>&2 2> >(drop_wine_chatter | user_names >&2)
 filter=$!
-status=0
-if [ -n "${VEXIL_WINE_SESSION:-}" ]; then  # inside a Wine session already (the tests)
-  play "${args[@]}" "${files_given[@]}" || status=$?
-elif [ -n "${DISPLAY:-}" ]; then          # on this display, in a prefix of its own
+# A Wine session of its own (unless inside one of this tree already, as in the tests): on a display
+# its windows are plain X windows, or full screen in a Wine desktop of the screen's size; without
+# one, a private Xvfb.
+if [ -n "${DISPLAY:-}" ] && [ -z "${VEXIL_WINE_SESSION:-}" ]; then
   screen=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ { size = $2 } END { print size }') || true
   case "$watch" in
     window) desktop=none; args+=(--windowed) ;;
     desktop-size) desktop=${screen:-1600x1200}; args+=(--desktop-size) ;;
     *) desktop=${screen:-1600x1200} ;;
   esac
-  export -f input play
-  VEXIL_USE_DISPLAY=1 VEXIL_PREFIX_NAME=wineprefix-play VEXIL_DESKTOP=$desktop \
-    "$here/wine/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
-else                                     # headless: a private Xvfb
-  [ "$watch" = desktop-size ] && args+=(--desktop-size)
-  export -f input play
-  "$here/wine/wine-session.sh" "$build" bash -c 'play "$@"' vishost "${args[@]}" "${files_given[@]}" || status=$?
+  export VEXIL_USE_DISPLAY=1 VEXIL_DESKTOP=$desktop
+elif [ "$watch" = desktop-size ]; then
+  args+=(--desktop-size)
 fi
-[ -z "$out_given" ] && [ -n "${DISPLAY:-}" ] || say "pictures in $out/frames"
+wine_session_start "$build"
+player=$(private_player "$build/player")
+work=$(dirname "$player")
+cd "$player"
+status=0
+play "${args[@]}" "${files_given[@]}" &
+wait $! || status=$?
+[ "$capturing" -eq 0 ] || say "pictures in $out/frames"
 # The last messages are still in the filter: let it write them out before this script ends.
-exec 2>&-
+exec 2>&3 3>&-
 for _ in $(seq 50); do kill -0 "$filter" 2>/dev/null || break; sleep 0.1; done
 exit "$status"

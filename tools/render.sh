@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Usage: tools/render.sh FILE... -o OUT.mp4 [--fps N] [--mode N] [--module N] [--seconds S] [--force]
+# Usage: tools/render.sh FILE... -o OUT.mp4 [--fps N] [--mode N] [--module N] [--seconds S] [--force] [--plugin DLL]
+#        tools/render.sh [--plugin DLL] --list
 #
 # Renders music through the plug-in into a video, offline: vishost runs the plug-in on a virtual
 # clock (frame k is drawn at k / fps seconds, however long it takes) in a private Xvfb under Wine
@@ -13,19 +14,27 @@
 #                 pace follows the frame rate, as in the player
 #   --mode N      the plug-in's graphics mode for this render, 0-10 (its picture size, e.g. 5: 640 x 480,
 #                 10: 1600 x 1200; default: plugin.ini's)
-#   --module N    0: all effects (default), 1-7 one effect
+#   --module N    0: all effects (default), 1-7 one effect; with --plugin, any module --list shows
 #   --seconds S   only the first S seconds
 #   --force       replace an existing OUT
+#   --plugin DLL  another vis_*.dll (i686 or x86_64; the tree of its width runs it)
+#   --list        prints the plug-in's modules
+#
+# A video with fewer frames than the render set out to make (vishost ended early) is not kept:
+# the render fails. SIGINT, SIGTERM and SIGHUP end it at once (exit 130, 143, 129) without OUT,
+# temporary files or processes left. Renders, plays and tests run beside it in the same checkout
+# in Wine sessions of their own.
 #
 # For make demo: --player DIR renders from that player folder (tools/wine/player-folder.sh), and
 # --capture-at F1,F2,... --frames-out DIR also writes those frames as BMP files.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-build=$(cd "$here/../build/win64" && pwd)
+. "$here/lib/wine.sh"
+build=$here/../build/win64
 say() { echo "render: $*" >&2; }
 usage_error() { say "$* (see --help)"; exit 2; }
 
-out="" fps=60 mode="" module=0 seconds="" force=0 player="$build/player" capture_at="" frames_out=""
+out="" fps=60 mode="" module=0 seconds="" force=0 player="" capture_at="" frames_out="" plugin="" list=0
 files=()
 need() { [ $# -ge 2 ] || usage_error "$1 needs a value"; }
 while [ $# -gt 0 ]; do
@@ -39,45 +48,61 @@ while [ $# -gt 0 ]; do
     --player) need "$@"; player=$2; shift ;;
     --capture-at) need "$@"; capture_at=$2; shift ;;
     --frames-out) need "$@"; frames_out=$2; shift ;;
-    --help|-h) sed -n '2,23s/^# \{0,1\}//p' "$0"; exit 0 ;;
-    -*) usage_error "unknown option '$1'; the options are -o OUT.mp4, --fps N (1-240), --mode N, --module N (0-7), --seconds S, --force" ;;
+    --plugin) need "$@"; plugin=$2; shift ;;
+    --list) list=1 ;;
+    --help|-h) sed -n '2,29s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -*) usage_error "unknown option '$1'; the options are -o OUT.mp4, --fps N (1-240), --mode N, --module N, --seconds S, --force, --plugin DLL, --list" ;;
     *) files+=("$1") ;;
   esac
   shift
 done
 [[ $fps =~ ^[0-9]+$ ]] && [ "$fps" -ge 1 ] && [ "$fps" -le 240 ] || usage_error "--fps '$fps' is not a whole number from 1 to 240"
-[[ $module =~ ^[0-7]$ ]] || usage_error "--module '$module' is not a module from 0 to 7"
+[[ $module =~ ^[0-9]+$ ]] || usage_error "--module '$module' is not a module number (--list lists them)"
 [ -z "$mode" ] || [[ $mode =~ ^([0-9]|10)$ ]] || usage_error "--mode '$mode' is not a graphics mode from 0 to 10"
 [ -z "$seconds" ] || [[ $seconds =~ ^[0-9]+$ ]] && [ "${seconds:-1}" -ge 1 ] || usage_error "--seconds '$seconds' is not a whole number of seconds"
+if [ -n "$plugin" ]; then build=$(tree_for_plugin "$plugin" "$here/..") || exit 1; fi
+[ -n "$player" ] || player=$build/player
+[ -x "$player/vishost.exe" ] || { say "vishost is not built: make $(basename "$build")"; exit 1; }
+plugin_args=()
+[ -z "$plugin" ] || plugin_args=(--plugin "$(winpath "$(realpath "$plugin")")")
+if [ "$list" -eq 1 ]; then
+  end_on_signals ""
+  wine_session_start "$build"
+  cd "$player" && "$WINELOADER" ./vishost.exe "${plugin_args[@]}" --list 2> >(drop_wine_chatter >&2) &
+  wait $!
+  exit
+fi
 [ -n "$out" ] || usage_error "no -o OUT.mp4"
 [ ${#files[@]} -gt 0 ] || usage_error "no files to render"
 if [ -e "$out" ] && [ "$force" -eq 0 ]; then say "$out exists; --force replaces it"; exit 1; fi
 for tool in ffmpeg ffprobe; do command -v "$tool" >/dev/null || { say "$tool is missing (Debian package ffmpeg)"; exit 1; }; done
-[ -x "$player/vishost.exe" ] || { say "vishost is not built: make win64"; exit 1; }
 mkdir -p "$(dirname "$out")"
 out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
 
-# The rest runs in a private Wine session (Xvfb and wineserver), unless inside one already.
-if [ -z "${VEXIL_WINE_SESSION:-}" ]; then
-  exec "$here/wine/wine-session.sh" "$build" "$0" "${files[@]}" -o "$out" --fps "$fps" --module "$module" \
-    ${mode:+--mode "$mode"} ${seconds:+--seconds "$seconds"} --player "$player" \
-    ${capture_at:+--capture-at "$capture_at"} ${frames_out:+--frames-out "$frames_out"} --force
-fi
-
+# Everything from here on ends cleanly on a signal: no partial video, no temporary folder, no
+# process of ours. Long commands run in the background and are waited for, so a signal to this
+# script alone is acted on at once.
 . "$here/lib/decode-cache.sh"
-winpath() { echo "Z:${1//\//\\}"; }
+partial="$(dirname "$out")/.$(basename "$out").$$.part" work=""
+remove_temporary_files() {
+  rm -f "$partial" "$decode_cache"/*."$$".part*
+  [ -z "$work" ] || rm -rf "$work"
+}
+end_on_signals remove_temporary_files "render: interrupted; no video written"
 
 wavs=()
 for file in "${files[@]}"; do
-  if wav=$(decoded "$file"); then wavs+=("$wav"); fi
+  if decoded "$file"; then wavs+=("$decoded_wav"); fi
 done
 [ ${#wavs[@]} -gt 0 ] || { say "none of the files can be decoded"; exit 1; }
 
-partial="$(dirname "$out")/.$(basename "$out").$$.part"
-trap 'rm -f "$partial"' EXIT
-trap 'say "interrupted"; exit 130' INT TERM
+# A Wine session of its own, unless inside one of this tree already (the tests), and a player
+# folder of its own: --mode and the capture settings written into plugin.ini reach no other run.
+wine_session_start "$build"
+player=$(private_player "$player")
+work=$(dirname "$player")
 
-args=(--render --fps "$fps" --module "$module")
+args=(--render --fps "$fps" --module "$module" "${plugin_args[@]}")
 [ -z "$mode" ] || args+=(--mode "$mode")
 [ -z "$seconds" ] || args+=(--seconds "$seconds")
 [ -z "$capture_at" ] || { mkdir -p "$frames_out"; args+=(--capture-at "$capture_at" --out "$(winpath "$(cd "$frames_out" && pwd)")"); }
@@ -91,31 +116,38 @@ show_progress() {
   while IFS= read -r line; do
     line=${line%$'\r'}
     case "$line" in
+      vishost:\ rendering\ *\ frames\ *)
+        echo "$line" | cut -d' ' -f3 >"$work/frames-to-make"
+        echo "$line" >&2 ;;
       render:\ frame*)
         if [ "$tty" -eq 1 ]; then printf '\r%s\033[K' "$line" >&2; continue; fi
         tenth=$(sed -n 's/.*(\([0-9]*\) %).*/\1/p' <<<"$line"); tenth=$((tenth / 10))
         [ "$tenth" -eq "$last_tenth" ] || echo "$line" >&2
         last_tenth=$tenth ;;
-      fixme:*|err:*|warn:*|ALSA*) ;;
       *) [ "$tty" -eq 0 ] || printf '\r\033[K' >&2; echo "$line" >&2 ;;
     esac
-  done
+  done < <(drop_wine_chatter)
   [ "$tty" -eq 0 ] || echo >&2
 }
 
-# Wine's services start before the pipe exists, or they hold it open and ffmpeg never sees its end.
 cd "$player"
-"$WINELOADER" ./vishost.exe --list </dev/null >/dev/null 2>&1 || true
 say "rendering ${#wavs[@]} file(s) at $fps fps into $out"
-set +e
-"$WINELOADER" ./vishost.exe "${args[@]}" 2> >(show_progress) </dev/null |
-  "$here/lib/encode-video.sh" "$fps" "$partial" "$seconds" "${wavs[@]}"
-statuses=("${PIPESTATUS[@]}")
-set -e
-wait 2>/dev/null || true
-# ffmpeg first: when it fails, vishost fails too, on the broken pipe. It ends with 255 on Ctrl-C.
-if [ "${statuses[1]}" -eq 255 ]; then say "interrupted; no video written"; exit 130; fi
+(
+  set +e
+  "$WINELOADER" ./vishost.exe "${args[@]}" 2> >(show_progress) </dev/null |
+    "$here/lib/encode-video.sh" "$fps" "$partial" "$seconds" "${wavs[@]}"
+  echo "${PIPESTATUS[@]}" >"$work/statuses"
+) &
+wait $! || true
+read -r -a statuses <"$work/statuses"
+# ffmpeg first: when it fails, vishost fails too, on the broken pipe.
 if [ "${statuses[1]}" -ne 0 ]; then say "ffmpeg failed (exit status ${statuses[1]}); no video written"; exit 1; fi
 if [ "${statuses[0]}" -ne 0 ]; then say "vishost failed (exit status ${statuses[0]}); no video written"; exit 1; fi
+# A render cut short (vishost ended early, its window closed, its Wine processes gone) is no video.
+to_make=$(cat "$work/frames-to-make" 2>/dev/null || true)
+made=$(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$partial" 2>/dev/null || true)
+if [ -z "$to_make" ]; then say "vishost never said how many frames it would render; no video written"; exit 1; fi
+if [ "${made:-0}" != "$to_make" ]; then say "the render was cut short: ${made:-0} of $to_make frames; no video written"; exit 1; fi
+trap '' INT TERM HUP  # complete: a signal from here on does not undo it
 mv -f "$partial" "$out"
-say "$out: $(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$out") frames, $(du -h "$out" | cut -f1)"
+say "$out: $made frames, $(du -h "$out" | cut -f1)"

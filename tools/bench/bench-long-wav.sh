@@ -5,8 +5,8 @@
 # hours, really on disk) through vishost under Wine, muted, the 2d Spectrum Analyser at 10 frames
 # a second, with a resource line every minute, and prints the private bytes at the start, the
 # least and the most after the first minute, and at the end. The file is read from disk as it
-# plays, so the private bytes stay flat. It takes SECONDS of wall time. It runs from a copy of the
-# x86_64 player folder with a Wine prefix of its own, so tests can run in the tree meanwhile.
+# plays, so the private bytes stay flat. It takes SECONDS of wall time. It runs in a Wine session
+# and a player folder of its own, so tests can run in the tree meanwhile.
 # BENCH_CLOCK=virtual reads the whole file in minutes instead: the virtual clock at 2 frames a
 # second of the file, as fast as the machine draws, with a resource line every 10 s of wall time.
 set -euo pipefail
@@ -14,25 +14,24 @@ here=$(cd "$(dirname "$0")" && pwd)
 seconds=${1:-10800}
 out=${2:-$here/../../out/bench-long}
 mkdir -p "$out"; out=$(cd "$out" && pwd)
-tree=$out/tree
-rm -rf "$tree/player"; mkdir -p "$tree"
-cp -r "$here/../../build/win64/player" "$tree/player"
-grep '^VEXIL_WINEARCH:' "$here/../../build/win64/CMakeCache.txt" >"$tree/CMakeCache.txt"
-winpath() { echo "Z:${1//\//\\}"; }
+. "$here/../lib/wine.sh"
+player=""
+remove_player() { [ -z "$player" ] || rm -rf "$(dirname "$player")"; }
+end_on_signals remove_player
+wine_session_start "$here/../../build/win64"
+player=$(private_player "$wine_tree/player")
+cd "$player"
 
 wav=$out/long-$seconds.wav
 if [ ! -f "$wav" ]; then
-  (cd "$tree/player" && "$here/../wine/wine-session.sh" "$tree" bash -c '"$WINELOADER" ./vishost.exe --write-demo "$1"' \
-    demo "$(winpath "$out/demo.wav")")
+  "$WINELOADER" ./vishost.exe --write-demo "$(winpath "$out/demo.wav")"
   ffmpeg -nostdin -v error -y -stream_loop -1 -i "$out/demo.wav" -t "$seconds" -c:a pcm_s16le -f wav "$wav.part"
   mv "$wav.part" "$wav"
 fi
 log=$out/resources-$seconds.txt
-cd "$tree/player"
 pace=(--fps 10 --resource-log 60)
 [ "${BENCH_CLOCK:-}" = virtual ] && pace=(--virtual-clock --fps 2 --resource-log 10)
-"$here/../wine/wine-session.sh" "$tree" bash -c '"$WINELOADER" ./vishost.exe --mute --module 2 "${@:3}" \
-  --seconds "$(( $1 + 30 ))" "$2"' bench "$seconds" "$(winpath "$wav")" "${pace[@]}" 2>&1 |
+"$WINELOADER" ./vishost.exe --mute --module 2 "${pace[@]}" --seconds "$(( seconds + 30 ))" "$(winpath "$wav")" 2>&1 |
   grep --line-buffered -E '^(resources|vishost)' | tee "$log"
 awk -F'private | bytes' '/^resources: [0-9]+ s/ { n++; v = $2; if (n == 1) first = v; if (n > 1) { if (min == "" || v < min) min = v; if (v > max) max = v } last = v }
   END { printf "private bytes: first line %d, after the first minute least %d, most %d, last %d (%d lines)\n", first, min, max, last, n }' "$log"

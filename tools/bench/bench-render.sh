@@ -11,12 +11,14 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 seconds=${2:-16} modules=${3:-1 2 3 4 5 6 7} modes=${4:-5 10}
-if [ -z "${VEXIL_WINE_SESSION:-}" ]; then exec "$here/../wine/wine-session.sh" "$build" "$0" "$@"; fi
-cd "$build/player"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-"$WINELOADER" ./vishost.exe --write-demo "Z:${work//\//\\}\\demo.wav" 2>/dev/null
-"$WINELOADER" ./vishost.exe --list </dev/null >/dev/null 2>&1 || true
+. "$here/../lib/wine.sh"
+work=$(mktemp -d) player=""
+remove_work() { rm -rf "$work"; [ -z "$player" ] || rm -rf "$(dirname "$player")"; }
+end_on_signals remove_work
+wine_session_start "$build"
+player=$(private_player "$build/player")  # --mode reaches no other run's plugin.ini
+cd "$player"
+"$WINELOADER" ./vishost.exe --write-demo "$(winpath "$work/demo.wav")" 2>/dev/null
 
 # The frames a second after the intro, from the benchmark line on standard error.
 fps_of() { sed -n 's/^benchmark: .* \([0-9.]*\) fps,.*/\1/p' "$work/err" | tail -1; }

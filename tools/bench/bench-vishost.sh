@@ -8,20 +8,20 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 runs=${2:-3} seconds=${3:-20}
+. "$here/../lib/wine.sh"
+end_on_signals ""
+wine_session_start "$build"
 cd "$build/player"
-"$here/../wine/wine-session.sh" "$build" bash -c '
-  runs=$1 seconds=$2
-  median() { sort -g | awk "{v[NR]=\$1} END {print v[int((NR + 1) / 2)]}"; }
-  printf "%-8s %-10s %s\n" module size "median fps (runs)"
-  for mode in 5:640x480 10:1600x1200; do
-    for module in 1 2 3 4 5 6 7; do
-      fps=()
-      for _ in $(seq "$runs"); do
-        line=$("$WINELOADER" ./vishost.exe --mute --module "$module" --mode "${mode%%:*}" --seconds "$seconds" \
-          --benchmark 2>/dev/null | grep "^benchmark:" || true)
-        fps+=("$(sed -n "s/.* \([0-9.]*\) fps,.*/\1/p" <<<"$line")")
-      done
-      printf "%-8s %-10s %s (%s)\n" "$module" "${mode#*:}" "$(printf "%s\n" "${fps[@]}" | median)" "${fps[*]}"
+median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR + 1) / 2)]}'; }
+printf '%-8s %-10s %s\n' module size "median fps (runs)"
+for mode in 5:640x480 10:1600x1200; do
+  for module in 1 2 3 4 5 6 7; do
+    fps=()
+    for _ in $(seq "$runs"); do
+      line=$("$WINELOADER" ./vishost.exe --mute --module "$module" --mode "${mode%%:*}" --seconds "$seconds" \
+        --benchmark 2>/dev/null | grep '^benchmark:' || true)
+      fps+=("$(sed -n 's/.* \([0-9.]*\) fps,.*/\1/p' <<<"$line")")
     done
+    printf '%-8s %-10s %s (%s)\n' "$module" "${mode#*:}" "$(printf '%s\n' "${fps[@]}" | median)" "${fps[*]}"
   done
-' bench "$runs" "$seconds"
+done

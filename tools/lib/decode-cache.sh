@@ -2,7 +2,8 @@
 # ($XDG_CACHE_HOME/vexilumarine/decoded, else ~/.cache/vexilumarine/decoded) keyed by the file's
 # path, size and modification time and the decoded format, and titled by its tags ("artist -
 # title"), else by its name.
-# The caller defines say() for its messages.
+# The caller defines say() for its messages. A decoding runs in the background and is waited for,
+# so that the caller's signal traps act at once; its partial file is named FILE.$$.part.
 decode_cache=${XDG_CACHE_HOME:-$HOME/.cache}/vexilumarine/decoded
 
 # One tag of the file, the first found (FLAC and Vorbis comments are per stream, others global).
@@ -22,12 +23,14 @@ decoded_format='aformat=sample_fmts=s16:sample_rates=44100:channel_layouts=mono|
 decode_to_wav() {
   local source=$1 title=$2 artist=$3 out=$4
   ffmpeg -nostdin -v error -y -i "$source" -vn -map_metadata -1 -metadata title="$title" \
-    ${artist:+-metadata artist="$artist"} -af "$decoded_format" -c:a pcm_s16le -rf64 auto -f wav "$out"
+    ${artist:+-metadata artist="$artist"} -af "$decoded_format" -c:a pcm_s16le -rf64 auto -f wav "$out" &
+  wait $!
 }
 
-# Prints the cached WAV of one file, decoding it first if it is not there yet.
+# Sets decoded_wav to the cached WAV of one file, decoding it first if it is not there yet.
 decoded() {
-  local source=$1 path key wav title artist
+  local source=$1 path key wav title artist part
+  decoded_wav=""
   path=$(realpath -e -- "$source" 2>/dev/null) || { say "$source: no such file"; return 1; }
   key=$(printf '%s\n%s\n%s\n' "$path" "$(stat -c '%s %Y' -- "$path")" "$decoded_format" | sha1sum | cut -c1-40)
   wav=$decode_cache/$key.wav
@@ -38,13 +41,14 @@ decoded() {
     [ -n "$title" ] || { title=$(basename -- "$path"); title=${title%.*}; artist=""; }
     say "$source: decoding"
     mkdir -p "$decode_cache"
-    if ! decode_to_wav "$path" "$title" "$artist" "$wav.part" 2>"$wav.err"; then
-      say "$source: cannot be decoded ($(grep -m1 . "$wav.err" || echo "ffmpeg failed"))"
-      rm -f "$wav.part" "$wav.err"
+    part=$wav.$$.part
+    if ! decode_to_wav "$path" "$title" "$artist" "$part" 2>"$part.err"; then
+      say "$source: cannot be decoded ($(grep -m1 . "$part.err" || echo "ffmpeg failed"))"
+      rm -f "$part" "$part.err"
       return 1
     fi
-    rm -f "$wav.err"
-    mv "$wav.part" "$wav"
+    rm -f "$part.err"
+    mv "$part" "$wav"
   fi
-  echo "$wav"
+  decoded_wav=$wav
 }

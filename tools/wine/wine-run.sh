@@ -1,18 +1,17 @@
 #!/usr/bin/env bash
 # Usage: wine-run.sh PROGRAM.exe [ARGS...]   (the build's CMAKE_CROSSCOMPILING_EMULATOR)
 #
-# Runs one Windows program under Wine with a time limit. Inside a session started by
-# wine-session.sh it uses that session's display and wineserver; outside one it starts a
-# session of its own for the build tree the program lives in. A failure of Wine itself to
-# start the program is retried once; the program's own result is never retried.
+# Runs one Windows program under Wine with a time limit. Inside a session of the program's tree
+# (wine-session.sh) it uses that session's display and wineserver; outside one it starts a
+# session of its own. A failure of Wine itself to start the program is retried once; the
+# program's own result is never retried.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../lib/wine.sh"
 
-if [ -z "${VEXIL_WINE_SESSION:-}" ]; then
-  dir=$(cd "$(dirname "$1")" && pwd)
-  while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
-  exec "$here/wine-session.sh" "$dir" "$0" "$@"
-fi
+tree=$(cd "$(dirname "$1")" && pwd -P)
+while [ "$tree" != / ] && [ ! -f "$tree/CMakeCache.txt" ]; do tree=$(dirname "$tree"); done
+if [ "${VEXIL_WINE_SESSION:-}" != "$tree" ]; then exec "$here/wine-session.sh" "$tree" "$0" "$@"; fi
 
 limit=${VEXIL_TEST_TIMEOUT:-180}
 errfile=$(mktemp)
@@ -27,6 +26,6 @@ for attempt in 1 2; do
   fi
   break
 done
-grep -vE '^(fixme|err|warn):' "$errfile" >&2 || true
+drop_wine_chatter <"$errfile" >&2
 [ "$status" -eq 124 ] && echo "wine-run: $(basename "$1") exceeded ${limit}s" >&2
 exit "$status"
