@@ -23,11 +23,17 @@
 #include "live_input.h"
 #include "options.h"
 #include "player.h"
+#include "player_window.h"
+#include "plugin_library.h"
+#include "plugin_window.h"
 #include "render_progress.h"
 #include "resource_use.h"
 #include "screen_capture.h"
+#include "stall_watch.h"
 #include "steady_capture.h"
+#include "thread_clock.h"
 #include "time_imports.h"
+#include "vexilumarine_options.h"
 #include "video_encoder.h"
 #include "vis_api.h"
 #include "vis_audio.h"
@@ -35,16 +41,10 @@
 
 namespace {
 
-constexpr UINT visThreadDone = WM_APP + 1;
-
 HostOptions options;
-HWND hostWindow = nullptr;
+PlayerWindow playerWindow;
 Player player;
-// Where the visualisation thread is, for the query trace the host window prints.
-std::atomic<int> currentRun{1}, currentFrame{0};
 LiveInput live;
-// Key presses the plug-in passed on to the host window.
-std::atomic<int> keysReceived{0};
 // The virtual clock of the frame being drawn, the playlist it runs through; --render's encoder.
 VirtualClock renderClock;
 std::vector<PlaylistEntry> renderPlaylist;
@@ -53,105 +53,6 @@ VideoEncoder video;
 PlaybackStatus currentStatus() {
   if (options.virtualClock) return playlistStatusAt(renderPlaylist, virtualMicroseconds(renderClock));
   return options.live ? liveStatus(live) : playerStatus(player);
-}
-
-std::string defaultPluginPath() {
-  char exe[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string path(exe, n);
-  return path.substr(0, path.find_last_of('\\') + 1) + "Plugins\\vis_vexilumarine.dll";
-}
-
-LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER) {
-    const intptr_t answer = answerHostQuery(currentStatus(), player.titles, wParam, lParam);
-    if (options.traceQueries && lParam == 212) {
-      std::printf("title query: entry %u -> %s\n", unsigned(wParam),
-                  answer ? reinterpret_cast<const char*>(answer) : "(none)");
-      std::fflush(stdout);
-    }
-    if (options.traceQueries && lParam == 105 && wParam == 1) {
-      std::printf("length query: run %d, frame %d -> %d s, at %.3f s\n", currentRun.load(), currentFrame.load(),
-                  int(answer), currentStatus().positionMs() / 1000.0);
-      std::fflush(stdout);
-    }
-    return answer;
-  }
-  if (message == WM_KEYDOWN) {
-    keysReceived += 1;
-    return 0;
-  }
-  if (message == visThreadDone) {
-    PostQuitMessage(int(wParam));
-    return 0;
-  }
-  return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-std::string pluginFolder(const std::string& dllPath) {
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(dllPath.c_str(), MAX_PATH, full, nullptr);
-  std::string path(full, n);
-  return path.substr(0, path.find_last_of('\\') + 1);
-}
-
-// The plug-in's settings file as it was before --mode, --widescreen or --windowed changed it for one run.
-struct SavedIni {
-  std::string path;
-  bool existed = false;
-  std::string contents;
-};
-
-SavedIni saveIni(const std::string& path) {
-  SavedIni saved{path, false, {}};
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    saved.existed = true;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) saved.contents.append(buffer, n);
-    std::fclose(file);
-  }
-  return saved;
-}
-
-void restoreIni(const SavedIni& saved) {
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, saved.path.c_str());  // flush the platform's cache
-  if (!saved.existed) {
-    DeleteFileA(saved.path.c_str());
-    return;
-  }
-  if (std::FILE* file = std::fopen(saved.path.c_str(), "wb")) {
-    std::fwrite(saved.contents.data(), 1, saved.contents.size(), file);
-    std::fclose(file);
-  }
-}
-
-// Writes the run's --mode / --widescreen into the plug-in's settings; returns what was there.
-SavedIni writePluginIni(const std::string& dllPath) {
-  const std::string ini = pluginFolder(dllPath) + "plugin.ini";
-  SavedIni saved = saveIni(ini);
-  if (options.graphicsMode >= 0)
-    WritePrivateProfileStringA("Vexilumarine", "graphics mode", std::to_string(options.graphicsMode).c_str(),
-                               ini.c_str());
-  if (options.widescreen) WritePrivateProfileStringA("Vexilumarine", "widescreen", "TRUE", ini.c_str());
-  if (options.windowed) WritePrivateProfileStringA("Vexilumarine", "windowed", "TRUE", ini.c_str());
-  if (options.desktopSize) WritePrivateProfileStringA("Vexilumarine", "desktop size", "TRUE", ini.c_str());
-  if (options.windowWidth > 0) {
-    WritePrivateProfileStringA("Vexilumarine", "window width", std::to_string(options.windowWidth).c_str(), ini.c_str());
-    WritePrivateProfileStringA("Vexilumarine", "window height", std::to_string(options.windowHeight).c_str(),
-                               ini.c_str());
-  }
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
-  return saved;
-}
-
-int listModules(winampVisHeader* header) {
-  std::printf("%s\n", header->description);
-  for (int i = 0;; ++i) {
-    winampVisModule* module = header->getModule(i);
-    if (!module) break;
-    std::printf("%d: %s\n", i, module->description);
-  }
-  return 0;
 }
 
 // Returns false when the plug-in asked to stop (WM_QUIT on this thread).
@@ -223,10 +124,10 @@ void reportBenchmark(std::vector<double>& renderMs, double seconds) {
 }
 
 void captureNamedFrame(int frame) {
-  const RECT area = pictureArea();
+  const RECT area = pluginPictureArea();
   char name[64];
   if (options.runs > 1)
-    std::snprintf(name, sizeof name, "\\module%d-run%d-frame%05d.bmp", options.module, currentRun.load(), frame);
+    std::snprintf(name, sizeof name, "\\module%d-run%d-frame%05d.bmp", options.module, playerWindow.run.load(), frame);
   else
     std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
   const std::string path = options.outDir + name;
@@ -240,11 +141,6 @@ void writeFrameFile(winampVisModule* module) {
     std::fprintf(stderr, "vishost: %s\n", error.c_str());
     reported = true;
   }
-}
-
-void pressKeyInPluginWindow() {
-  if (HWND window = FindWindowA("Vexilumarine", nullptr)) PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0x00390001);
-  else std::fprintf(stderr, "vishost: no plug-in window to press a key in\n");
 }
 
 // Follows the --pause test hook: paused from pauseAt for pauseFor seconds.
@@ -299,6 +195,9 @@ void noteFrame(ResourceLog& log, double frameStart, double renderMs, double rend
 // Hands the picture just drawn to the run's sinks: the named BMPs, the steady BMP series (shown at
 // `seconds`), the encoder. False when the encoder fails: the run cannot go on.
 bool sendPicture(int frame, double seconds, SteadyCapture* steady) {
+  // What the plug-in drew with GDI reaches the screen when a thread of the process waits for
+  // messages: this one does so now, without taking any.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
   if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
     captureNamedFrame(frame);
   if (steady && !captureDueSlots(*steady, seconds))
@@ -330,8 +229,16 @@ void renderStopped(winampVisModule* module) {
   module->Render(module);
 }
 
+// On the virtual clock the plug-in's own threads draw their part of the frame after Render; the
+// picture is complete once each of them waits again.
+bool letPluginThreadsDraw(int frame) {
+  if (!options.virtualClock) return true;
+  noteProgress("the plug-in's threads to draw frame " + std::to_string(frame));
+  return runPluginThreads(INFINITE);
+}
+
 int runModule(winampVisModule* module, HMODULE dll) {
-  module->hwndParent = hostWindow;
+  module->hwndParent = playerWindow.window;
   module->hDllInstance = dll;
   if (options.config) {
     module->Config(module);
@@ -345,11 +252,14 @@ int runModule(winampVisModule* module, HMODULE dll) {
   }
   renderClock = VirtualClock{options.fps, 0};
   const double start = nowSeconds();
+  setVirtualFrame(renderClock, 0);
+  noteProgress("the plug-in's Init to return");
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
     stopPlayer(player);
     return 1;
   }
+  letPluginThreadsDraw(0);
   const bool steady = options.captureAt.empty() && options.outDir != ".";
   SteadyCapture capture{options.outDir, options.captureFps};
   std::vector<double> renderMs;
@@ -364,8 +274,8 @@ int runModule(winampVisModule* module, HMODULE dll) {
                  "what is heard\n", static_cast<long long>(progress.frames), options.fps, module->latencyMs);
   int status = 0;
   for (int frame = 1;; ++frame) {
-    currentFrame = frame;
-    renderClock.frame = frame - 1;
+    playerWindow.frame = frame;
+    setVirtualFrame(renderClock, frame - 1);
     const double now = clockSeconds(start);
     const bool done = options.virtualClock   ? frame > frameLimit
                       : options.seconds > 0 ? now >= options.seconds
@@ -388,10 +298,12 @@ int runModule(winampVisModule* module, HMODULE dll) {
       continue;
     }
     fillAudio(module, playback);
+    noteProgress("the plug-in's Render of frame " + std::to_string(frame));
     const bool logging = options.resourceLogSeconds > 0;
     const double cpuBefore = logging ? threadCpuMs() : 0;
     const double before = nowSeconds();
     const int result = module->Render(module);
+    letPluginThreadsDraw(frame);
     const double after = nowSeconds();
     if (logging) noteFrame(resourceLog, before - start, (after - before) * 1000.0, threadCpuMs() - cpuBefore, frame);
     if (options.benchmark && now > 10.5) {
@@ -404,13 +316,15 @@ int runModule(winampVisModule* module, HMODULE dll) {
     }
     if (options.render) reportProgress(progress, frame, after - start);
     if (!options.frameFile.empty()) writeFrameFile(module);
-    if (frame == options.pressKeyAt) pressKeyInPluginWindow();
     applyWindowEvents(options.windowEvents, frame);
     if (result != 0) break;
     if (!options.benchmark) waitForNextFrame(module, frame, start);
   }
   if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
+  releasePluginThreads();
+  noteProgress("the plug-in's Quit to return");
   module->Quit(module);
+  closeEmbeddedFrame(playerWindow);
   // The plug-in's window posts a quit message as Quit destroys it: it ends this run, not the next.
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -427,7 +341,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
 // the DLL loaded between runs does.
 int runModules(winampVisHeader* header, HMODULE dll) {
   for (int run = 1; run <= options.runs; ++run) {
-    currentRun = run;
+    playerWindow.run = run;
     winampVisModule* module = header->getModule(options.module);
     if (!module) {
       std::fprintf(stderr, "vishost: the plug-in has no module %d\n", options.module);
@@ -440,37 +354,43 @@ int runModules(winampVisHeader* header, HMODULE dll) {
   return 0;
 }
 
-DWORD WINAPI visThread(LPVOID) {
-  const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
-  int status = 1;
-  // Test pass-through settings hold for this run only; the user's file is put back afterwards.
-  const bool overrideIni = !options.list && !options.config &&
-                           (options.graphicsMode >= 0 || options.widescreen || options.windowed ||
-                            options.desktopSize || options.windowWidth > 0);
-  SavedIni savedIni;
-  if (overrideIni) savedIni = writePluginIni(path);
-  HMODULE dll = LoadLibraryA(path.c_str());
+// Test pass-through settings hold for this run only; the user's file is put back afterwards, also
+// when a stalled run is ended.
+SavedPluginSettings savedSettings;
+
+void putSettingsBack() { restorePluginSettings(savedSettings); }
+
+int runPlugin(const std::string& path) {
+  savedSettings = applyPluginSettings(path, options);
+  std::string error;
+  HMODULE dll = loadPluginLibrary(path, error);
   if (!dll) {
-    std::fprintf(stderr, "vishost: cannot load plug-in '%s' (error %lu)\n", path.c_str(), GetLastError());
-  } else {
-    if (options.virtualClock && patchTimeImports(dll, &renderClock) == 0)
-      std::fprintf(stderr, "vishost: the plug-in imports none of timeGetTime, GetTickCount and "
-                           "QueryPerformanceCounter: its time is not controlled\n");
-    auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
-    winampVisHeader* header = getHeader ? getHeader() : nullptr;
-    if (!header) {
-      std::fprintf(stderr, "vishost: '%s' is not a visualisation plug-in\n", path.c_str());
-    } else if (options.list) {
-      status = listModules(header);
-    } else {
-      status = runModules(header, dll);
-    }
-    FreeLibrary(dll);
+    std::fprintf(stderr, "vishost: %s\n", error.c_str());
+    return 1;
   }
-  if (overrideIni) restoreIni(savedIni);
+  playerWindow.pluginFolder = pluginFolderOf(path);
+  if (options.virtualClock && patchTimeImports(dll, &renderClock) == 0)
+    std::fprintf(stderr, "vishost: the plug-in imports none of timeGetTime, GetTickCount, GetTickCount64 and "
+                         "QueryPerformanceCounter: its time is not controlled\n");
+  int status = 1;
+  winampVisHeader* header = pluginHeader(dll);
+  if (!header) {
+    std::fprintf(stderr, "vishost: '%s' is not a visualisation plug-in\n", path.c_str());
+  } else if (options.list) {
+    listModules(header);
+    status = 0;
+  } else {
+    status = runModules(header, dll);
+  }
+  FreeLibrary(dll);
+  return status;
+}
+
+DWORD WINAPI visThread(LPVOID) {
+  const int status = runPlugin(options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath);
+  putSettingsBack();
   std::fflush(stdout);
-  PostMessageA(hostWindow, visThreadDone, WPARAM(status), 0);
+  endPlayerWindowLoop(playerWindow, status);
   return DWORD(status);
 }
 
@@ -495,6 +415,12 @@ void traceTrack(size_t index) {
   std::fflush(stdout);
 }
 
+std::string fullPath(const std::string& file) {
+  char full[MAX_PATH];
+  const DWORD n = GetFullPathNameA(file.c_str(), MAX_PATH, full, nullptr);
+  return n > 0 && n < MAX_PATH ? std::string(full, n) : file;
+}
+
 // The playlist: the files that can be read (each one that cannot is reported and skipped), or
 // the demo song. --title texts replace the titles in order; with no files each one is a further
 // entry of the demo song. Live, the one entry is the source, titled "Live: " and its name.
@@ -516,6 +442,7 @@ bool buildPlaylist() {
       std::fprintf(stderr, "vishost: %s: --start %.0f s is past its end (%.0f s)\n", file.c_str(),
                    options.startSeconds, double(audio.frameCount()) / audio.sampleRate);
     player.titles.push_back(toAnsiCodePage(audio.title.empty() ? titleFromPath(file) : audio.title));
+    playerWindow.paths.push_back(fullPath(file));
     player.tracks.push_back(std::move(audio));
     if (options.traceQueries) traceTrack(player.tracks.size() - 1);
   }
@@ -532,6 +459,7 @@ bool buildPlaylist() {
     }
   }
   for (size_t i = 0; i < options.titles.size() && i < player.titles.size(); ++i) player.titles[i] = options.titles[i];
+  playerWindow.paths.resize(player.titles.size());  // the demo song and live input are no files
   return true;
 }
 
@@ -552,6 +480,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vishost: %s\n%s", error.c_str(), usageText());
     return 2;
   }
+  if (options.help) {
+    std::printf("%s", usageText());
+    return 0;
+  }
   if (!options.writeDemo.empty()) return writeDemoSong(options.writeDemo);
   if (options.render && !openVideoEncoder(video, error)) {
     std::fprintf(stderr, "vishost: %s\n", error.c_str());
@@ -563,27 +495,24 @@ int main(int argc, char** argv) {
   if (!options.list && !options.config && !buildPlaylist()) return 1;
   for (const PcmAudio& track : player.tracks)
     renderPlaylist.push_back({int64_t(track.frameCount()), track.sampleRate});
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = hostProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = "Winamp v1.x";
-  RegisterClassA(&windowClass);
-  hostWindow = CreateWindowExA(0, "Winamp v1.x", "vishost", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                               instance, nullptr);
-  if (!hostWindow) {
+  playerWindow.titles = player.titles;
+  playerWindow.status = currentStatus;
+  playerWindow.traceQueries = options.traceQueries;
+  if (!createPlayerWindow(playerWindow)) {
     std::fprintf(stderr, "vishost: cannot create the host window\n");
     return 1;
   }
+  if (options.virtualClock) startStallWatch(putSettingsBack);
   HANDLE thread = CreateThread(nullptr, 0, visThread, nullptr, 0, nullptr);
   MSG msg;
   int status = 1;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   if (msg.message == WM_QUIT) status = int(msg.wParam);
   WaitForSingleObject(thread, INFINITE);
-  if (options.windowed || options.desktopSize) std::printf("vishost: the host window received %d key presses\n", keysReceived.load());
+  if (options.windowed || options.desktopSize)
+    std::printf("vishost: the host window received %d key presses\n", playerWindow.keysReceived.load());
   CloseHandle(thread);
-  DestroyWindow(hostWindow);
+  DestroyWindow(playerWindow.window);
   closeVideoEncoder(video);
   return status;
 }
