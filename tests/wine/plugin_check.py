@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """vishost with plug-ins other than ours: the test plug-ins of plugins/ under Wine.
 
-usage: plugin_check.py EMULATOR VISHOST PLUGIN_DIR OUTDIR embed|thread|box
+usage: plugin_check.py EMULATOR VISHOST PLUGIN_DIR OUTDIR embed|thread|box|width-i686|width-x86_64
 
 embed, thread: the plug-in lists its modules; plays 10 s (real clock, muted) with pictures that
 move, captured at the size of the plug-in's window; renders 3 s at 20 fps to 60 frames, the same
 frames twice (per-frame hashes), and through tools/lib/encode-video.sh to an MP4 of 60 frames.
 embed also shows its queries answered (--trace-queries) and its settings kept in the player's
 winamp.ini, where it also notes its window's client size. box: a render ends within 90 s with
-the box's text and a non-zero exit.
+the box's text and a non-zero exit. width-ARCH (vishost's own): a DLL of the other width is refused
+with a message that names both widths.
 """
 import hashlib
 import os
@@ -134,6 +135,18 @@ def check_box(vishost, dll):
     return problems + ([f"the stalled render took {took:.0f} s"] if took > 90 else [])
 
 
+def check_width(vishost, out, own):
+    """A DLL header of the other machine (only its headers: vishost reads them before loading)."""
+    other, machine = ("32-bit (i686)", 0x14C) if own == "x86_64" else ("64-bit (x86_64)", 0x8664)
+    dll = f"{out}/vis_other_width.dll"
+    with open(dll, "wb") as f:
+        f.write(b"MZ" + bytes(58) + (64).to_bytes(4, "little") + b"PE\0\0" + machine.to_bytes(2, "little") + bytes(18))
+    status, text = run([*vishost, "--plugin", dll, "--list"])
+    mine = "64-bit (x86_64)" if own == "x86_64" else "32-bit (i686)"
+    expected = f"it is a {other} DLL and this vishost is a {mine} program"
+    return [] if status == 1 and expected in text and "error 193" not in text else [f"{status}: {text!r}"]
+
+
 def main():
     emulator, vishost_exe, plugin_dir, out, name = sys.argv[1:6]
     os.makedirs(out, exist_ok=True)
@@ -141,6 +154,8 @@ def main():
     dll = os.path.join(plugin_dir, f"vis_test_{name}.dll")
     if name == "box":
         problems = check_box(vishost, dll)
+    elif name.startswith("width-"):
+        problems = check_width(vishost, out, name[len("width-"):])
     else:
         problems = check_list(vishost, dll, name) + check_play(vishost, dll, name, out) + check_render(vishost, dll, out)
     for problem in problems:
