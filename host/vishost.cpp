@@ -19,18 +19,16 @@
 #include "ansi_text.h"
 #include "audio_file.h"
 #include "demo_song.h"
-#include "frame_file.h"
 #include "live_input.h"
 #include "options.h"
+#include "picture_sink.h"
 #include "player.h"
 #include "player_window.h"
+#include "sound_source.h"
 #include "plugin_library.h"
 #include "plugin_window.h"
-#include "render_progress.h"
 #include "resource_use.h"
-#include "screen_capture.h"
 #include "stall_watch.h"
-#include "steady_capture.h"
 #include "thread_clock.h"
 #include "time_imports.h"
 #include "vexilumarine_options.h"
@@ -47,13 +45,13 @@ Player player;
 LiveInput live;
 // The virtual clock of the frame being drawn, the playlist it runs through; --render's encoder.
 VirtualClock renderClock;
-std::vector<PlaylistEntry> renderPlaylist;
+VirtualPlaylist renderPlaylist{&player, {}, &renderClock};
 VideoEncoder video;
 
-PlaybackStatus currentStatus() {
-  if (options.virtualClock) return playlistStatusAt(renderPlaylist, virtualMicroseconds(renderClock));
-  return options.live ? liveStatus(live) : playerStatus(player);
-}
+// The run's sound: the player, live input or the playlist on the virtual clock.
+SoundSource sound;
+
+PlaybackStatus currentStatus() { return sound.status(sound.state); }
 
 // Returns false when the plug-in asked to stop (WM_QUIT on this thread).
 bool pumpMessages() {
@@ -68,22 +66,12 @@ bool pumpMessages() {
 
 // The audio fields, taken latencyMs ahead of what is audible.
 void fillAudio(winampVisModule* module, const PlaybackStatus& status) {
-  VisAudio audio;
-  if (options.live) {  // the newest frames: what the desktop plays now
-    module->sRate = liveSampleRate;
-    module->nCh = liveChannels;
-    takeLiveAudio(live, module->spectrumNch, module->waveformNch, audio);
-    std::memcpy(module->spectrumData, audio.spectrum, sizeof audio.spectrum);
-    std::memcpy(module->waveformData, audio.waveform, sizeof audio.waveform);
-    return;
-  }
-  const PcmAudio& track = player.tracks[size_t(status.index)];
-  module->sRate = track.sampleRate;
-  module->nCh = track.channels;
-  const int64_t ahead = int64_t(std::max(module->latencyMs, 0)) * track.sampleRate / 1000;
-  takeVisAudio(track, status.audibleFrame + ahead, module->spectrumNch, module->waveformNch, audio);
-  std::memcpy(module->spectrumData, audio.spectrum, sizeof audio.spectrum);
-  std::memcpy(module->waveformData, audio.waveform, sizeof audio.waveform);
+  SoundForFrame frame;
+  sound.take(sound.state, status, module->latencyMs, module->spectrumNch, module->waveformNch, frame);
+  module->sRate = frame.sampleRate;
+  module->nCh = frame.channels;
+  std::memcpy(module->spectrumData, frame.audio.spectrum, sizeof frame.audio.spectrum);
+  std::memcpy(module->waveformData, frame.audio.waveform, sizeof frame.audio.waveform);
 }
 
 double nowSeconds() {
@@ -110,55 +98,11 @@ int64_t virtualFrameLimit() {
   return frames;
 }
 
-void reportBenchmark(std::vector<double>& renderMs, double seconds) {
-  if (renderMs.empty()) {
-    std::printf("benchmark: no frames after the intro; run longer than 11 seconds\n");
-    return;
-  }
-  std::vector<double> sorted = renderMs;
-  std::sort(sorted.begin(), sorted.end());
-  const double median = sorted[sorted.size() / 2];
-  const double p99 = sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
-  std::printf("benchmark: module %d, %zu frames after the intro, %.1f fps, Render median %.3f ms, p99 %.3f ms\n",
-              options.module, renderMs.size(), double(renderMs.size()) / seconds, median, p99);
-}
-
-void captureNamedFrame(int frame) {
-  const RECT area = pluginPictureArea();
-  char name[64];
-  if (options.runs > 1)
-    std::snprintf(name, sizeof name, "\\module%d-run%d-frame%05d.bmp", options.module, playerWindow.run.load(), frame);
-  else
-    std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
-  const std::string path = options.outDir + name;
-  if (!captureScreenArea(area, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
-}
-
-void writeFrameFile(winampVisModule* module) {
-  static bool reported = false;
-  std::string error;
-  if (!replaceFileAtomically(options.frameFile, formatFrameFile(module->spectrumData), error) && !reported) {
-    std::fprintf(stderr, "vishost: %s\n", error.c_str());
-    reported = true;
-  }
-}
-
 // Follows the --pause test hook: paused from pauseAt for pauseFor seconds.
 void followPauseHook(double now) {
   if (options.pauseAt < 0) return;
-  pausePlayer(player, now >= options.pauseAt && now < options.pauseAt + options.pauseFor);
+  sound.pause(sound.state, now >= options.pauseAt && now < options.pauseAt + options.pauseFor);
 }
-
-// --resource-log: at every interval one line of what the process holds and of the slowest
-// Render and the longest frame (from one frame's start to the next) since the line before.
-struct ResourceLog {
-  double nextAt = 0;
-  double lastFrameStart = -1;
-  double slowestRenderMs = 0;
-  double longestFrameMs = 0;
-  int slowRenders = 0;  // over 100 ms
-  double mostRenderCpuMs = 0;  // the visualisation thread's own processor time in one Render
-};
 
 // The calling thread's processor time (user and kernel) in milliseconds.
 double threadCpuMs() {
@@ -166,48 +110,6 @@ double threadCpuMs() {
   if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
   const auto ticks = [](const FILETIME& t) { return double(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
   return (ticks(kernel) + ticks(user)) / 10000.0;
-}
-
-void printResourceUse(const char* when) {
-  const ResourceUse use = sampleResourceUse();
-  std::printf("resources: %s: private %zu bytes, GDI %u, USER %u%s", when, use.privateBytes, use.gdiObjects,
-              use.userObjects, use.userObjectsAreWindows ? " (windows)" : "");
-}
-
-void noteFrame(ResourceLog& log, double frameStart, double renderMs, double renderCpuMs, int frame) {
-  if (log.lastFrameStart >= 0) log.longestFrameMs = std::max(log.longestFrameMs, (frameStart - log.lastFrameStart) * 1000);
-  log.lastFrameStart = frameStart;
-  log.slowestRenderMs = std::max(log.slowestRenderMs, renderMs);
-  log.slowRenders += renderMs > 100;
-  log.mostRenderCpuMs = std::max(log.mostRenderCpuMs, renderCpuMs);
-  if (frameStart < log.nextAt) return;
-  char when[64];
-  std::snprintf(when, sizeof when, "%.0f s, frame %d", frameStart, frame);
-  printResourceUse(when);
-  std::printf("; slowest Render %.1f ms, over 100 ms %d, most Render processor time %.0f ms, longest frame %.1f ms\n",
-              log.slowestRenderMs, log.slowRenders, log.mostRenderCpuMs, log.longestFrameMs);
-  std::fflush(stdout);
-  log.slowestRenderMs = log.longestFrameMs = log.mostRenderCpuMs = 0;
-  log.slowRenders = 0;
-  log.nextAt += options.resourceLogSeconds;
-}
-
-// Hands the picture just drawn to the run's sinks: the named BMPs, the steady BMP series (shown at
-// `seconds`), the encoder. False when the encoder fails: the run cannot go on.
-bool sendPicture(int frame, double seconds, SteadyCapture* steady) {
-  // What the plug-in drew with GDI reaches the screen when a thread of the process waits for
-  // messages: this one does so now, without taking any.
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-  if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
-    captureNamedFrame(frame);
-  if (steady && !captureDueSlots(*steady, seconds))
-    std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
-  std::string error;
-  if (options.render && !encodeFrame(video, error)) {
-    std::fprintf(stderr, "vishost: %s\n", error.c_str());
-    return false;
-  }
-  return true;
 }
 
 // The real clock waits for the next frame's time (or the module's delay, as the player does); the
@@ -237,90 +139,63 @@ bool letPluginThreadsDraw(int frame) {
   return runPluginThreads(INFINITE);
 }
 
-int runModule(winampVisModule* module, HMODULE dll) {
+// Init: the player (or live input) starts, the plug-in initialises, its threads settle.
+bool initModule(winampVisModule* module, HMODULE dll) {
   module->hwndParent = playerWindow.window;
   module->hDllInstance = dll;
-  if (options.config) {
-    module->Config(module);
-    return 0;
-  }
-  if (options.live) startLiveInput(live);
-  else if (!options.virtualClock) startPlayer(player);
+  sound.start(sound.state);
   if (options.resourceLogSeconds > 0) {
     printResourceUse("before Init");
     std::printf("\n");
   }
   renderClock = VirtualClock{options.fps, 0};
-  const double start = nowSeconds();
   setVirtualFrame(renderClock, 0);
   noteProgress("the plug-in's Init to return");
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
-    stopPlayer(player);
-    return 1;
+    sound.stop(sound.state);
+    return false;
   }
   letPluginThreadsDraw(0);
-  const bool steady = options.captureAt.empty() && options.outDir != ".";
-  SteadyCapture capture{options.outDir, options.captureFps};
-  std::vector<double> renderMs;
-  double benchmarkStart = 0;
-  ResourceLog resourceLog;
-  // On the virtual clock the playlist's round(seconds x fps) frames are the last it plays.
-  const int64_t playlistFrames = videoFrameCount(playlistSeconds(renderPlaylist), options.fps);
-  const int64_t frameLimit = options.virtualClock ? virtualFrameLimit() : 0;
-  RenderProgress progress{std::min(frameLimit, playlistFrames), options.fps};
-  if (options.render)
-    std::fprintf(stderr, "vishost: rendering %lld frames at %d fps; the plug-in gets the sound %d ms ahead of "
-                 "what is heard\n", static_cast<long long>(progress.frames), options.fps, module->latencyMs);
-  int status = 0;
-  for (int frame = 1;; ++frame) {
-    playerWindow.frame = frame;
-    setVirtualFrame(renderClock, frame - 1);
-    const double now = clockSeconds(start);
-    const bool done = options.virtualClock   ? frame > frameLimit
-                      : options.seconds > 0 ? now >= options.seconds
-                                            : frame > options.frames;
-    if (done) break;
-    if (!pumpMessages()) {
-      std::printf("vishost: the plug-in ended the visualisation at frame %d\n", frame);
-      break;
-    }
-    followPauseHook(now);
-    const PlaybackStatus playback = currentStatus();
-    if (playback.state == PlayState::stopped || (options.virtualClock && frame > playlistFrames)) {
-      renderStopped(module);
-      std::printf("vishost: playback stopped at frame %d\n", frame);
-      break;
-    }
-    if (playback.state == PlayState::paused) {  // no Render while paused
-      Sleep(DWORD(std::max(module->delayMs, 1)));
-      --frame;
-      continue;
-    }
-    fillAudio(module, playback);
-    noteProgress("the plug-in's Render of frame " + std::to_string(frame));
-    const bool logging = options.resourceLogSeconds > 0;
-    const double cpuBefore = logging ? threadCpuMs() : 0;
-    const double before = nowSeconds();
-    const int result = module->Render(module);
-    letPluginThreadsDraw(frame);
-    const double after = nowSeconds();
-    if (logging) noteFrame(resourceLog, before - start, (after - before) * 1000.0, threadCpuMs() - cpuBefore, frame);
-    if (options.benchmark && now > 10.5) {
-      if (renderMs.empty()) benchmarkStart = before;
-      renderMs.push_back((after - before) * 1000.0);
-    }
-    if (!sendPicture(frame, options.virtualClock ? now : after - start, steady ? &capture : nullptr)) {
-      status = 1;
-      break;
-    }
-    if (options.render) reportProgress(progress, frame, after - start);
-    if (!options.frameFile.empty()) writeFrameFile(module);
-    applyWindowEvents(options.windowEvents, frame);
-    if (result != 0) break;
-    if (!options.benchmark) waitForNextFrame(module, frame, start);
+  return true;
+}
+
+// Render, and the plug-in's threads after it; what the sinks need to know of the frame.
+DrawnFrame drawFrame(winampVisModule* module, int frame, double now, double start, int& renderResult) {
+  noteProgress("the plug-in's Render of frame " + std::to_string(frame));
+  const double cpuBefore = options.resourceLogSeconds > 0 ? threadCpuMs() : 0;
+  DrawnFrame drawn;
+  drawn.frame = frame;
+  drawn.clockSeconds = now;
+  drawn.renderStart = nowSeconds() - start;
+  drawn.spectrum = module->spectrumData;
+  renderResult = module->Render(module);
+  letPluginThreadsDraw(frame);
+  drawn.renderEnd = nowSeconds() - start;
+  drawn.shownAt = options.virtualClock ? now : drawn.renderEnd;
+  if (options.resourceLogSeconds > 0) drawn.renderCpuMs = threadCpuMs() - cpuBefore;
+  return drawn;
+}
+
+// Whether the run is over before `frame`: its length, or the plug-in or the playlist ended it.
+bool runIsOver(winampVisModule* module, int frame, double now, int64_t frameLimit, int64_t playlistFrames) {
+  const bool done = options.virtualClock ? frame > frameLimit
+                    : options.seconds > 0 ? now >= options.seconds
+                                          : frame > options.frames;
+  if (done) return true;
+  if (!pumpMessages()) {
+    std::printf("vishost: the plug-in ended the visualisation at frame %d\n", frame);
+    return true;
   }
-  if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
+  if (currentStatus().state == PlayState::stopped || (options.virtualClock && frame > playlistFrames)) {
+    renderStopped(module);
+    std::printf("vishost: playback stopped at frame %d\n", frame);
+    return true;
+  }
+  return false;
+}
+
+void quitModule(winampVisModule* module) {
   releasePluginThreads();
   noteProgress("the plug-in's Quit to return");
   module->Quit(module);
@@ -333,7 +208,53 @@ int runModule(winampVisModule* module, HMODULE dll) {
     printResourceUse("after Quit");
     std::printf("\nvishost: Quit returned\n");
   }
-  stopPlayer(player);
+  sound.stop(sound.state);
+}
+
+// The frame loop: the clock's time, the sound for it, Render, the picture to the sinks, the next frame.
+int runModule(winampVisModule* module, HMODULE dll) {
+  if (options.config) {
+    module->hwndParent = playerWindow.window;
+    module->hDllInstance = dll;
+    module->Config(module);
+    return 0;
+  }
+  const double start = nowSeconds();
+  if (!initModule(module, dll)) return 1;
+  // On the virtual clock the playlist's round(seconds x fps) frames are the last it plays.
+  const int64_t playlistFrames = videoFrameCount(playlistSeconds(renderPlaylist.entries), options.fps);
+  const int64_t frameLimit = options.virtualClock ? virtualFrameLimit() : 0;
+  const int64_t videoFrames = std::min(frameLimit, playlistFrames);
+  std::vector<PictureSink> sinks = openPictureSinks(options, playerWindow.run, video, videoFrames);
+  if (options.render)
+    std::fprintf(stderr, "vishost: rendering %lld frames at %d fps; the plug-in gets the sound %d ms ahead of "
+                 "what is heard\n", static_cast<long long>(videoFrames), options.fps,
+                 module->latencyMs);
+  int status = 0;
+  for (int frame = 1;; ++frame) {
+    playerWindow.frame = frame;
+    setVirtualFrame(renderClock, frame - 1);
+    const double now = clockSeconds(start);
+    if (runIsOver(module, frame, now, frameLimit, playlistFrames)) break;
+    followPauseHook(now);
+    const PlaybackStatus playback = currentStatus();
+    if (playback.state == PlayState::paused) {  // no Render while paused
+      Sleep(DWORD(std::max(module->delayMs, 1)));
+      --frame;
+      continue;
+    }
+    fillAudio(module, playback);
+    int result = 0;
+    if (!sendToSinks(sinks, drawFrame(module, frame, now, start, result))) {
+      status = 1;
+      break;
+    }
+    applyWindowEvents(options.windowEvents, frame);
+    if (result != 0) break;
+    if (!options.benchmark) waitForNextFrame(module, frame, start);
+  }
+  closePictureSinks(sinks);
+  quitModule(module);
   return status;
 }
 
@@ -494,7 +415,10 @@ int main(int argc, char** argv) {
   player.startSeconds = options.startSeconds;
   if (!options.list && !options.config && !buildPlaylist()) return 1;
   for (const PcmAudio& track : player.tracks)
-    renderPlaylist.push_back({int64_t(track.frameCount()), track.sampleRate});
+    renderPlaylist.entries.push_back({int64_t(track.frameCount()), track.sampleRate});
+  sound = options.live           ? liveSource(live)
+          : options.virtualClock ? virtualPlaylistSource(renderPlaylist)
+                                 : playerSource(player);
   playerWindow.titles = player.titles;
   playerWindow.status = currentStatus;
   playerWindow.traceQueries = options.traceQueries;
