@@ -93,10 +93,10 @@ void traceQuery(WPARAM wParam, LPARAM lParam, intptr_t answer) {
     std::printf("length query: run %d, frame %d -> %d s, at %.3f s\n", player->run.load(), player->frame.load(),
                 int(answer), player->status().positionMs() / 1000.0);
   } else if (answer && (lParam == 211 || lParam == 334 || lParam == 335 || lParam == 336)) {
-    std::printf("query %ld (%lu) -> %s\n", long(lParam), static_cast<unsigned long>(wParam),
+    std::printf("query %ld (%llu) -> %s\n", long(lParam), static_cast<unsigned long long>(wParam),
                 reinterpret_cast<const char*>(answer));
   } else {
-    std::printf("query %ld (%lu) -> %lld\n", long(lParam), static_cast<unsigned long>(wParam),
+    std::printf("query %ld (%llu) -> %lld\n", long(lParam), static_cast<unsigned long long>(wParam),
                 static_cast<long long>(answer));
   }
   std::fflush(stdout);

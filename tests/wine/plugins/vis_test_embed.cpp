@@ -1,6 +1,5 @@
 // Test plug-in: a Winamp 5 style one. It refuses a player older than 2.9 with a box, keeps a run
-// count in the player's settings file (query 334), asks for an embedded window (query 505, the
-// function form) and draws into it with GDI on the visualisation thread: spectrum bars and a
+// count in the player's settings file (query 334), asks for an embedded window (query 505) and draws into it with GDI on the visualisation thread: spectrum bars and a
 // square that moves one step a frame. Ten modules, each in a colour of its own.
 // Built with TEST_BOX_IN_INIT it shows a box in Init, which a host must not wait for forever.
 #include <cstdio>
@@ -42,12 +41,19 @@ int init(winampVisModule* module) {
   const int runs = GetPrivateProfileIntA("vis_test_embed", "runs", 0, settingsFile);
   WritePrivateProfileStringA("vis_test_embed", "runs", std::to_string(runs + 1).c_str(), settingsFile);
 
-  using Embed = HWND (*)(embedWindowState*);
-  const auto embed = reinterpret_cast<Embed>(askPlayer(module->hwndParent, 0, 505));
+  // Both ways of asking: odd modules hand the state over, even ones call the function they get.
   static embedWindowState state;
   state = embedWindowState{};
   state.r = RECT{60, 40, 60 + 500, 40 + 400};
-  HWND frame = embed ? embed(&state) : nullptr;
+  HWND frame = nullptr;
+  if ((module - modules) % 2) {
+    frame = reinterpret_cast<HWND>(askPlayer(module->hwndParent, WPARAM(&state), 505));
+  } else {
+    using Embed = HWND (*)(embedWindowState*);
+    const auto embed = reinterpret_cast<Embed>(askPlayer(module->hwndParent, 0, 505));
+    frame = embed ? embed(&state) : nullptr;
+  }
+  if (frame != state.me) return 1;
   if (!frame) return 1;
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = viewProc;
