@@ -36,15 +36,18 @@ bool toPause(const std::string& text, double& at, double& length) {
 }  // namespace
 
 const char* usageText() {
-  return "usage: vishost [--plugin PATH] [--list] [--config] [--module N] [--runs N] [--frames K | --seconds S] [--fps N]\n"
+  return "usage: vishost [--help] [--plugin PATH] [--list] [--config] [--module N] [--runs N] [--frames K | --seconds S] [--fps N]\n"
          "               [--capture-at F1,F2,... --out DIR] [--mode N] [--widescreen] [--benchmark]\n"
          "               [--title TEXT]... [--mute] [--player-timing] [--capture-fps N] [--frame-file PATH]\n"
-         "               [--write-demo PATH.wav] [--press-key-at F] [--pause AT:FOR] [--trace-queries]\n"
+         "               [--write-demo PATH.wav] [--pause AT:FOR] [--trace-queries]\n"
          "               [--resource-log S] [--windowed] [--window-size WxH] [--desktop-size] [--start S]\n"
          "               [--window-event-at F:key|escape|alt-enter|minimise|restore|WxH]... [--] [FILE.wav|.mp3]...\n"
          "       vishost --render [--fps 1-240] [options] [FILE]... | ENCODER   (frames raw on standard output)\n"
          "       vishost --virtual-clock [options]   (the same clock, pictures only through --out)\n"
-         "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n";
+         "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n"
+         "--plugin PATH: any vis_*.dll of vishost's width (default: Plugins\\vis_vexilumarine.dll); --module N: any\n"
+         "module it lists (--list). --mode, --widescreen, --windowed, --window-size, --desktop-size are settings\n"
+         "of vis_vexilumarine.dll. --trace-queries prints each query of the plug-in and its answer.\n";
 }
 
 bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
@@ -72,7 +75,8 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
       for (++i; i < argc; ++i) o.files.push_back(argv[i]);
       break;
     }
-    if (arg == "--list") o.list = true;
+    if (arg == "--help" || arg == "-h") o.help = true;
+    else if (arg == "--list") o.list = true;
     else if (arg == "--config") o.config = true;
     else if (arg == "--widescreen") o.widescreen = true;
     else if (arg == "--windowed") o.windowed = true;
@@ -103,7 +107,6 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--frame-file") { if (!value(o.frameFile)) return false; }
     else if (arg == "--write-demo") { if (!value(o.writeDemo)) return false; }
     else if (arg == "--capture-fps") { if (!number(o.captureFps, 1, 120)) return false; }
-    else if (arg == "--press-key-at") { if (!number(o.pressKeyAt, 1, 100000000)) return false; }
     else if (arg == "--resource-log") { if (!number(o.resourceLogSeconds, 1, 3600)) return false; }
     else if (arg == "--pause") {
       if (!value(text)) return false;
@@ -115,7 +118,7 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--plugin") { if (!value(o.pluginPath)) return false; }
     else if (arg == "--out") { if (!value(o.outDir)) return false; }
     else if (arg == "--title") { if (!value(text)) return false; o.titles.push_back(text); }
-    else if (arg == "--module") { if (!number(o.module, 0, 1000)) return false; }
+    else if (arg == "--module") { if (!number(o.module, 0, 1000000000)) return false; }
     else if (arg == "--runs") { if (!number(o.runs, 1, 100)) return false; }
     else if (arg == "--frames") { if (!number(o.frames, 0, 100000000)) return false; o.framesGiven = true; }
     else if (arg == "--fps") { if (!number(o.fps, 1, 1000)) return false; }

@@ -7,7 +7,8 @@
 #include "window_events.h"
 
 struct HostOptions {
-  std::string pluginPath;  // empty: Plugins\vis_vexilumarine.dll beside vishost
+  std::string pluginPath;  // empty: our plug-in in Plugins\ beside vishost
+  bool help = false;
   bool list = false;
   bool config = false;
   int module = 0;
@@ -37,9 +38,8 @@ struct HostOptions {
   bool virtualClock = false;        // the plug-in's time and the playlist follow the frame number
   bool render = false;              // the virtual clock, and every frame raw to standard output
   // Test hooks.
-  int pressKeyAt = 0;               // post a key press to the plug-in's window after this frame
   double pauseAt = -1, pauseFor = 0;  // seconds after the start
-  bool traceQueries = false;        // print every title and length query and its answer
+  bool traceQueries = false;        // print every query of the plug-in and its answer
   int resourceLogSeconds = 0;       // > 0: print what the process holds at this interval
   std::vector<WindowEvent> windowEvents;  // keys, Alt+Enter, minimise, resize at given frames
 };

@@ -1,7 +1,10 @@
 #include "playback.h"
 
 namespace {
+constexpr intptr_t queryVersion = 0;
+constexpr intptr_t queryPlayState = 104;
 constexpr intptr_t queryPlayTime = 105;
+constexpr intptr_t queryListLength = 124;
 constexpr intptr_t queryListIndex = 125;
 constexpr intptr_t queryEntryTitle = 212;
 }  // namespace
@@ -9,10 +12,17 @@ constexpr intptr_t queryEntryTitle = 212;
 intptr_t answerHostQuery(const PlaybackStatus& status, const std::vector<std::string>& titles, uintptr_t wParam,
                          intptr_t lParam) {
   switch (lParam) {
+    case queryVersion:
+      return playerVersion;
+    case queryPlayState:
+      return status.state == PlayState::playing ? 1 : status.state == PlayState::paused ? 3 : 0;
     case queryPlayTime:
       if (status.state == PlayState::stopped) return -1;
       if (wParam == 0) return status.positionMs();
+      if (wParam == 2) return intptr_t(status.lengthFrames * 1000 / status.sampleRate);
       return wParam == 1 ? status.lengthSeconds() : 0;
+    case queryListLength:
+      return intptr_t(titles.size());
     case queryListIndex:
       return status.index;
     case queryEntryTitle:

@@ -19,9 +19,13 @@ struct PlaybackStatus {
   int lengthSeconds() const { return int((lengthFrames + sampleRate / 2) / sampleRate); }
 };
 
-// The player's reply to WM_USER with (wParam, lParam): (0, 105) position in ms, (1, 105) length
-// in seconds, both -1 when nothing plays; (0, 125) the playlist index; (index, 212) a pointer to
-// that entry's title, null outside the playlist; 0 for anything else.
+// The version the player reports (5.66): plug-ins compare it with 0x2900 or 0x5000.
+constexpr intptr_t playerVersion = 0x5066;
+
+// The player's reply to WM_USER with (wParam, lParam): (0, 0) its version; (0, 104) 1 playing,
+// 3 paused, 0 stopped; (0, 105) position in ms, (1, 105) length in seconds, (2, 105) length in ms,
+// all -1 when nothing plays; (0, 124) the playlist's length; (0, 125) the playlist index;
+// (index, 212) a pointer to that entry's title, null outside the playlist; 0 for anything else.
 intptr_t answerHostQuery(const PlaybackStatus& status, const std::vector<std::string>& titles, uintptr_t wParam,
                          intptr_t lParam);
 

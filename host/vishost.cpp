@@ -19,15 +19,19 @@
 #include "ansi_text.h"
 #include "audio_file.h"
 #include "demo_song.h"
-#include "frame_file.h"
 #include "live_input.h"
 #include "options.h"
+#include "picture_sink.h"
 #include "player.h"
-#include "render_progress.h"
+#include "player_window.h"
+#include "sound_source.h"
+#include "plugin_library.h"
+#include "plugin_window.h"
 #include "resource_use.h"
-#include "screen_capture.h"
-#include "steady_capture.h"
+#include "stall_watch.h"
+#include "thread_clock.h"
 #include "time_imports.h"
+#include "vexilumarine_options.h"
 #include "video_encoder.h"
 #include "vis_api.h"
 #include "vis_audio.h"
@@ -35,124 +39,19 @@
 
 namespace {
 
-constexpr UINT visThreadDone = WM_APP + 1;
-
 HostOptions options;
-HWND hostWindow = nullptr;
+PlayerWindow playerWindow;
 Player player;
-// Where the visualisation thread is, for the query trace the host window prints.
-std::atomic<int> currentRun{1}, currentFrame{0};
 LiveInput live;
-// Key presses the plug-in passed on to the host window.
-std::atomic<int> keysReceived{0};
 // The virtual clock of the frame being drawn, the playlist it runs through; --render's encoder.
 VirtualClock renderClock;
-std::vector<PlaylistEntry> renderPlaylist;
+VirtualPlaylist renderPlaylist{&player, {}, &renderClock};
 VideoEncoder video;
 
-PlaybackStatus currentStatus() {
-  if (options.virtualClock) return playlistStatusAt(renderPlaylist, virtualMicroseconds(renderClock));
-  return options.live ? liveStatus(live) : playerStatus(player);
-}
+// The run's sound: the player, live input or the playlist on the virtual clock.
+SoundSource sound;
 
-std::string defaultPluginPath() {
-  char exe[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string path(exe, n);
-  return path.substr(0, path.find_last_of('\\') + 1) + "Plugins\\vis_vexilumarine.dll";
-}
-
-LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_USER) {
-    const intptr_t answer = answerHostQuery(currentStatus(), player.titles, wParam, lParam);
-    if (options.traceQueries && lParam == 212) {
-      std::printf("title query: entry %u -> %s\n", unsigned(wParam),
-                  answer ? reinterpret_cast<const char*>(answer) : "(none)");
-      std::fflush(stdout);
-    }
-    if (options.traceQueries && lParam == 105 && wParam == 1) {
-      std::printf("length query: run %d, frame %d -> %d s, at %.3f s\n", currentRun.load(), currentFrame.load(),
-                  int(answer), currentStatus().positionMs() / 1000.0);
-      std::fflush(stdout);
-    }
-    return answer;
-  }
-  if (message == WM_KEYDOWN) {
-    keysReceived += 1;
-    return 0;
-  }
-  if (message == visThreadDone) {
-    PostQuitMessage(int(wParam));
-    return 0;
-  }
-  return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-std::string pluginFolder(const std::string& dllPath) {
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(dllPath.c_str(), MAX_PATH, full, nullptr);
-  std::string path(full, n);
-  return path.substr(0, path.find_last_of('\\') + 1);
-}
-
-// The plug-in's settings file as it was before --mode, --widescreen or --windowed changed it for one run.
-struct SavedIni {
-  std::string path;
-  bool existed = false;
-  std::string contents;
-};
-
-SavedIni saveIni(const std::string& path) {
-  SavedIni saved{path, false, {}};
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    saved.existed = true;
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) saved.contents.append(buffer, n);
-    std::fclose(file);
-  }
-  return saved;
-}
-
-void restoreIni(const SavedIni& saved) {
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, saved.path.c_str());  // flush the platform's cache
-  if (!saved.existed) {
-    DeleteFileA(saved.path.c_str());
-    return;
-  }
-  if (std::FILE* file = std::fopen(saved.path.c_str(), "wb")) {
-    std::fwrite(saved.contents.data(), 1, saved.contents.size(), file);
-    std::fclose(file);
-  }
-}
-
-// Writes the run's --mode / --widescreen into the plug-in's settings; returns what was there.
-SavedIni writePluginIni(const std::string& dllPath) {
-  const std::string ini = pluginFolder(dllPath) + "plugin.ini";
-  SavedIni saved = saveIni(ini);
-  if (options.graphicsMode >= 0)
-    WritePrivateProfileStringA("Vexilumarine", "graphics mode", std::to_string(options.graphicsMode).c_str(),
-                               ini.c_str());
-  if (options.widescreen) WritePrivateProfileStringA("Vexilumarine", "widescreen", "TRUE", ini.c_str());
-  if (options.windowed) WritePrivateProfileStringA("Vexilumarine", "windowed", "TRUE", ini.c_str());
-  if (options.desktopSize) WritePrivateProfileStringA("Vexilumarine", "desktop size", "TRUE", ini.c_str());
-  if (options.windowWidth > 0) {
-    WritePrivateProfileStringA("Vexilumarine", "window width", std::to_string(options.windowWidth).c_str(), ini.c_str());
-    WritePrivateProfileStringA("Vexilumarine", "window height", std::to_string(options.windowHeight).c_str(),
-                               ini.c_str());
-  }
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, ini.c_str());
-  return saved;
-}
-
-int listModules(winampVisHeader* header) {
-  std::printf("%s\n", header->description);
-  for (int i = 0;; ++i) {
-    winampVisModule* module = header->getModule(i);
-    if (!module) break;
-    std::printf("%d: %s\n", i, module->description);
-  }
-  return 0;
-}
+PlaybackStatus currentStatus() { return sound.status(sound.state); }
 
 // Returns false when the plug-in asked to stop (WM_QUIT on this thread).
 bool pumpMessages() {
@@ -167,22 +66,12 @@ bool pumpMessages() {
 
 // The audio fields, taken latencyMs ahead of what is audible.
 void fillAudio(winampVisModule* module, const PlaybackStatus& status) {
-  VisAudio audio;
-  if (options.live) {  // the newest frames: what the desktop plays now
-    module->sRate = liveSampleRate;
-    module->nCh = liveChannels;
-    takeLiveAudio(live, module->spectrumNch, module->waveformNch, audio);
-    std::memcpy(module->spectrumData, audio.spectrum, sizeof audio.spectrum);
-    std::memcpy(module->waveformData, audio.waveform, sizeof audio.waveform);
-    return;
-  }
-  const PcmAudio& track = player.tracks[size_t(status.index)];
-  module->sRate = track.sampleRate;
-  module->nCh = track.channels;
-  const int64_t ahead = int64_t(std::max(module->latencyMs, 0)) * track.sampleRate / 1000;
-  takeVisAudio(track, status.audibleFrame + ahead, module->spectrumNch, module->waveformNch, audio);
-  std::memcpy(module->spectrumData, audio.spectrum, sizeof audio.spectrum);
-  std::memcpy(module->waveformData, audio.waveform, sizeof audio.waveform);
+  SoundForFrame frame;
+  sound.take(sound.state, status, module->latencyMs, module->spectrumNch, module->waveformNch, frame);
+  module->sRate = frame.sampleRate;
+  module->nCh = frame.channels;
+  std::memcpy(module->spectrumData, frame.audio.spectrum, sizeof frame.audio.spectrum);
+  std::memcpy(module->waveformData, frame.audio.waveform, sizeof frame.audio.waveform);
 }
 
 double nowSeconds() {
@@ -209,60 +98,11 @@ int64_t virtualFrameLimit() {
   return frames;
 }
 
-void reportBenchmark(std::vector<double>& renderMs, double seconds) {
-  if (renderMs.empty()) {
-    std::printf("benchmark: no frames after the intro; run longer than 11 seconds\n");
-    return;
-  }
-  std::vector<double> sorted = renderMs;
-  std::sort(sorted.begin(), sorted.end());
-  const double median = sorted[sorted.size() / 2];
-  const double p99 = sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
-  std::printf("benchmark: module %d, %zu frames after the intro, %.1f fps, Render median %.3f ms, p99 %.3f ms\n",
-              options.module, renderMs.size(), double(renderMs.size()) / seconds, median, p99);
-}
-
-void captureNamedFrame(int frame) {
-  const RECT area = pictureArea();
-  char name[64];
-  if (options.runs > 1)
-    std::snprintf(name, sizeof name, "\\module%d-run%d-frame%05d.bmp", options.module, currentRun.load(), frame);
-  else
-    std::snprintf(name, sizeof name, "\\module%d-frame%05d.bmp", options.module, frame);
-  const std::string path = options.outDir + name;
-  if (!captureScreenArea(area, path)) std::fprintf(stderr, "vishost: could not write %s\n", path.c_str());
-}
-
-void writeFrameFile(winampVisModule* module) {
-  static bool reported = false;
-  std::string error;
-  if (!replaceFileAtomically(options.frameFile, formatFrameFile(module->spectrumData), error) && !reported) {
-    std::fprintf(stderr, "vishost: %s\n", error.c_str());
-    reported = true;
-  }
-}
-
-void pressKeyInPluginWindow() {
-  if (HWND window = FindWindowA("Vexilumarine", nullptr)) PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0x00390001);
-  else std::fprintf(stderr, "vishost: no plug-in window to press a key in\n");
-}
-
 // Follows the --pause test hook: paused from pauseAt for pauseFor seconds.
 void followPauseHook(double now) {
   if (options.pauseAt < 0) return;
-  pausePlayer(player, now >= options.pauseAt && now < options.pauseAt + options.pauseFor);
+  sound.pause(sound.state, now >= options.pauseAt && now < options.pauseAt + options.pauseFor);
 }
-
-// --resource-log: at every interval one line of what the process holds and of the slowest
-// Render and the longest frame (from one frame's start to the next) since the line before.
-struct ResourceLog {
-  double nextAt = 0;
-  double lastFrameStart = -1;
-  double slowestRenderMs = 0;
-  double longestFrameMs = 0;
-  int slowRenders = 0;  // over 100 ms
-  double mostRenderCpuMs = 0;  // the visualisation thread's own processor time in one Render
-};
 
 // The calling thread's processor time (user and kernel) in milliseconds.
 double threadCpuMs() {
@@ -270,45 +110,6 @@ double threadCpuMs() {
   if (!GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user)) return 0;
   const auto ticks = [](const FILETIME& t) { return double(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
   return (ticks(kernel) + ticks(user)) / 10000.0;
-}
-
-void printResourceUse(const char* when) {
-  const ResourceUse use = sampleResourceUse();
-  std::printf("resources: %s: private %zu bytes, GDI %u, USER %u%s", when, use.privateBytes, use.gdiObjects,
-              use.userObjects, use.userObjectsAreWindows ? " (windows)" : "");
-}
-
-void noteFrame(ResourceLog& log, double frameStart, double renderMs, double renderCpuMs, int frame) {
-  if (log.lastFrameStart >= 0) log.longestFrameMs = std::max(log.longestFrameMs, (frameStart - log.lastFrameStart) * 1000);
-  log.lastFrameStart = frameStart;
-  log.slowestRenderMs = std::max(log.slowestRenderMs, renderMs);
-  log.slowRenders += renderMs > 100;
-  log.mostRenderCpuMs = std::max(log.mostRenderCpuMs, renderCpuMs);
-  if (frameStart < log.nextAt) return;
-  char when[64];
-  std::snprintf(when, sizeof when, "%.0f s, frame %d", frameStart, frame);
-  printResourceUse(when);
-  std::printf("; slowest Render %.1f ms, over 100 ms %d, most Render processor time %.0f ms, longest frame %.1f ms\n",
-              log.slowestRenderMs, log.slowRenders, log.mostRenderCpuMs, log.longestFrameMs);
-  std::fflush(stdout);
-  log.slowestRenderMs = log.longestFrameMs = log.mostRenderCpuMs = 0;
-  log.slowRenders = 0;
-  log.nextAt += options.resourceLogSeconds;
-}
-
-// Hands the picture just drawn to the run's sinks: the named BMPs, the steady BMP series (shown at
-// `seconds`), the encoder. False when the encoder fails: the run cannot go on.
-bool sendPicture(int frame, double seconds, SteadyCapture* steady) {
-  if (std::find(options.captureAt.begin(), options.captureAt.end(), frame) != options.captureAt.end())
-    captureNamedFrame(frame);
-  if (steady && !captureDueSlots(*steady, seconds))
-    std::fprintf(stderr, "vishost: could not write a frame into %s\n", options.outDir.c_str());
-  std::string error;
-  if (options.render && !encodeFrame(video, error)) {
-    std::fprintf(stderr, "vishost: %s\n", error.c_str());
-    return false;
-  }
-  return true;
 }
 
 // The real clock waits for the next frame's time (or the module's delay, as the player does); the
@@ -330,87 +131,75 @@ void renderStopped(winampVisModule* module) {
   module->Render(module);
 }
 
-int runModule(winampVisModule* module, HMODULE dll) {
-  module->hwndParent = hostWindow;
+// On the virtual clock the plug-in's own threads draw their part of the frame after Render; the
+// picture is complete once each of them waits again.
+bool letPluginThreadsDraw(int frame) {
+  if (!options.virtualClock) return true;
+  noteProgress("the plug-in's threads to draw frame " + std::to_string(frame));
+  return runPluginThreads(INFINITE);
+}
+
+// Init: the player (or live input) starts, the plug-in initialises, its threads settle.
+bool initModule(winampVisModule* module, HMODULE dll) {
+  module->hwndParent = playerWindow.window;
   module->hDllInstance = dll;
-  if (options.config) {
-    module->Config(module);
-    return 0;
-  }
-  if (options.live) startLiveInput(live);
-  else if (!options.virtualClock) startPlayer(player);
+  sound.start(sound.state);
   if (options.resourceLogSeconds > 0) {
     printResourceUse("before Init");
     std::printf("\n");
   }
   renderClock = VirtualClock{options.fps, 0};
-  const double start = nowSeconds();
+  setVirtualFrame(renderClock, 0);
+  noteProgress("the plug-in's Init to return");
   if (module->Init(module) != 0) {
     std::fprintf(stderr, "vishost: the plug-in's Init failed\n");
-    stopPlayer(player);
-    return 1;
+    sound.stop(sound.state);
+    return false;
   }
-  const bool steady = options.captureAt.empty() && options.outDir != ".";
-  SteadyCapture capture{options.outDir, options.captureFps};
-  std::vector<double> renderMs;
-  double benchmarkStart = 0;
-  ResourceLog resourceLog;
-  // On the virtual clock the playlist's round(seconds x fps) frames are the last it plays.
-  const int64_t playlistFrames = videoFrameCount(playlistSeconds(renderPlaylist), options.fps);
-  const int64_t frameLimit = options.virtualClock ? virtualFrameLimit() : 0;
-  RenderProgress progress{std::min(frameLimit, playlistFrames), options.fps};
-  if (options.render)
-    std::fprintf(stderr, "vishost: rendering %lld frames at %d fps; the plug-in gets the sound %d ms ahead of "
-                 "what is heard\n", static_cast<long long>(progress.frames), options.fps, module->latencyMs);
-  int status = 0;
-  for (int frame = 1;; ++frame) {
-    currentFrame = frame;
-    renderClock.frame = frame - 1;
-    const double now = clockSeconds(start);
-    const bool done = options.virtualClock   ? frame > frameLimit
-                      : options.seconds > 0 ? now >= options.seconds
-                                            : frame > options.frames;
-    if (done) break;
-    if (!pumpMessages()) {
-      std::printf("vishost: the plug-in ended the visualisation at frame %d\n", frame);
-      break;
-    }
-    followPauseHook(now);
-    const PlaybackStatus playback = currentStatus();
-    if (playback.state == PlayState::stopped || (options.virtualClock && frame > playlistFrames)) {
-      renderStopped(module);
-      std::printf("vishost: playback stopped at frame %d\n", frame);
-      break;
-    }
-    if (playback.state == PlayState::paused) {  // no Render while paused
-      Sleep(DWORD(std::max(module->delayMs, 1)));
-      --frame;
-      continue;
-    }
-    fillAudio(module, playback);
-    const bool logging = options.resourceLogSeconds > 0;
-    const double cpuBefore = logging ? threadCpuMs() : 0;
-    const double before = nowSeconds();
-    const int result = module->Render(module);
-    const double after = nowSeconds();
-    if (logging) noteFrame(resourceLog, before - start, (after - before) * 1000.0, threadCpuMs() - cpuBefore, frame);
-    if (options.benchmark && now > 10.5) {
-      if (renderMs.empty()) benchmarkStart = before;
-      renderMs.push_back((after - before) * 1000.0);
-    }
-    if (!sendPicture(frame, options.virtualClock ? now : after - start, steady ? &capture : nullptr)) {
-      status = 1;
-      break;
-    }
-    if (options.render) reportProgress(progress, frame, after - start);
-    if (!options.frameFile.empty()) writeFrameFile(module);
-    if (frame == options.pressKeyAt) pressKeyInPluginWindow();
-    applyWindowEvents(options.windowEvents, frame);
-    if (result != 0) break;
-    if (!options.benchmark) waitForNextFrame(module, frame, start);
+  letPluginThreadsDraw(0);
+  return true;
+}
+
+// Render, and the plug-in's threads after it; what the sinks need to know of the frame.
+DrawnFrame drawFrame(winampVisModule* module, int frame, double now, double start, int& renderResult) {
+  noteProgress("the plug-in's Render of frame " + std::to_string(frame));
+  const double cpuBefore = options.resourceLogSeconds > 0 ? threadCpuMs() : 0;
+  DrawnFrame drawn;
+  drawn.frame = frame;
+  drawn.clockSeconds = now;
+  drawn.renderStart = nowSeconds() - start;
+  drawn.spectrum = module->spectrumData;
+  renderResult = module->Render(module);
+  letPluginThreadsDraw(frame);
+  drawn.renderEnd = nowSeconds() - start;
+  drawn.shownAt = options.virtualClock ? now : drawn.renderEnd;
+  if (options.resourceLogSeconds > 0) drawn.renderCpuMs = threadCpuMs() - cpuBefore;
+  return drawn;
+}
+
+// Whether the run is over before `frame`: its length, or the plug-in or the playlist ended it.
+bool runIsOver(winampVisModule* module, int frame, double now, int64_t frameLimit, int64_t playlistFrames) {
+  const bool done = options.virtualClock ? frame > frameLimit
+                    : options.seconds > 0 ? now >= options.seconds
+                                          : frame > options.frames;
+  if (done) return true;
+  if (!pumpMessages()) {
+    std::printf("vishost: the plug-in ended the visualisation at frame %d\n", frame);
+    return true;
   }
-  if (options.benchmark) reportBenchmark(renderMs, nowSeconds() - benchmarkStart);
+  if (currentStatus().state == PlayState::stopped || (options.virtualClock && frame > playlistFrames)) {
+    renderStopped(module);
+    std::printf("vishost: playback stopped at frame %d\n", frame);
+    return true;
+  }
+  return false;
+}
+
+void quitModule(winampVisModule* module) {
+  releasePluginThreads();
+  noteProgress("the plug-in's Quit to return");
   module->Quit(module);
+  closeEmbeddedFrame(playerWindow);
   // The plug-in's window posts a quit message as Quit destroys it: it ends this run, not the next.
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -419,7 +208,53 @@ int runModule(winampVisModule* module, HMODULE dll) {
     printResourceUse("after Quit");
     std::printf("\nvishost: Quit returned\n");
   }
-  stopPlayer(player);
+  sound.stop(sound.state);
+}
+
+// The frame loop: the clock's time, the sound for it, Render, the picture to the sinks, the next frame.
+int runModule(winampVisModule* module, HMODULE dll) {
+  if (options.config) {
+    module->hwndParent = playerWindow.window;
+    module->hDllInstance = dll;
+    module->Config(module);
+    return 0;
+  }
+  const double start = nowSeconds();
+  if (!initModule(module, dll)) return 1;
+  // On the virtual clock the playlist's round(seconds x fps) frames are the last it plays.
+  const int64_t playlistFrames = videoFrameCount(playlistSeconds(renderPlaylist.entries), options.fps);
+  const int64_t frameLimit = options.virtualClock ? virtualFrameLimit() : 0;
+  const int64_t videoFrames = std::min(frameLimit, playlistFrames);
+  std::vector<PictureSink> sinks = openPictureSinks(options, playerWindow.run, video, videoFrames);
+  if (options.render)
+    std::fprintf(stderr, "vishost: rendering %lld frames at %d fps; the plug-in gets the sound %d ms ahead of "
+                 "what is heard\n", static_cast<long long>(videoFrames), options.fps,
+                 module->latencyMs);
+  int status = 0;
+  for (int frame = 1;; ++frame) {
+    playerWindow.frame = frame;
+    setVirtualFrame(renderClock, frame - 1);
+    const double now = clockSeconds(start);
+    if (runIsOver(module, frame, now, frameLimit, playlistFrames)) break;
+    followPauseHook(now);
+    const PlaybackStatus playback = currentStatus();
+    if (playback.state == PlayState::paused) {  // no Render while paused
+      Sleep(DWORD(std::max(module->delayMs, 1)));
+      --frame;
+      continue;
+    }
+    fillAudio(module, playback);
+    int result = 0;
+    if (!sendToSinks(sinks, drawFrame(module, frame, now, start, result))) {
+      status = 1;
+      break;
+    }
+    applyWindowEvents(options.windowEvents, frame);
+    if (result != 0) break;
+    if (!options.benchmark) waitForNextFrame(module, frame, start);
+  }
+  closePictureSinks(sinks);
+  quitModule(module);
   return status;
 }
 
@@ -427,7 +262,7 @@ int runModule(winampVisModule* module, HMODULE dll) {
 // the DLL loaded between runs does.
 int runModules(winampVisHeader* header, HMODULE dll) {
   for (int run = 1; run <= options.runs; ++run) {
-    currentRun = run;
+    playerWindow.run = run;
     winampVisModule* module = header->getModule(options.module);
     if (!module) {
       std::fprintf(stderr, "vishost: the plug-in has no module %d\n", options.module);
@@ -440,37 +275,43 @@ int runModules(winampVisHeader* header, HMODULE dll) {
   return 0;
 }
 
-DWORD WINAPI visThread(LPVOID) {
-  const std::string path = options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath;
-  int status = 1;
-  // Test pass-through settings hold for this run only; the user's file is put back afterwards.
-  const bool overrideIni = !options.list && !options.config &&
-                           (options.graphicsMode >= 0 || options.widescreen || options.windowed ||
-                            options.desktopSize || options.windowWidth > 0);
-  SavedIni savedIni;
-  if (overrideIni) savedIni = writePluginIni(path);
-  HMODULE dll = LoadLibraryA(path.c_str());
+// Test pass-through settings hold for this run only; the user's file is put back afterwards, also
+// when a stalled run is ended.
+SavedPluginSettings savedSettings;
+
+void putSettingsBack() { restorePluginSettings(savedSettings); }
+
+int runPlugin(const std::string& path) {
+  savedSettings = applyPluginSettings(path, options);
+  std::string error;
+  HMODULE dll = loadPluginLibrary(path, error);
   if (!dll) {
-    std::fprintf(stderr, "vishost: cannot load plug-in '%s' (error %lu)\n", path.c_str(), GetLastError());
-  } else {
-    if (options.virtualClock && patchTimeImports(dll, &renderClock) == 0)
-      std::fprintf(stderr, "vishost: the plug-in imports none of timeGetTime, GetTickCount and "
-                           "QueryPerformanceCounter: its time is not controlled\n");
-    auto getHeader = reinterpret_cast<winampVisGetHeaderType>(
-        reinterpret_cast<void*>(GetProcAddress(dll, "winampVisGetHeader")));
-    winampVisHeader* header = getHeader ? getHeader() : nullptr;
-    if (!header) {
-      std::fprintf(stderr, "vishost: '%s' is not a visualisation plug-in\n", path.c_str());
-    } else if (options.list) {
-      status = listModules(header);
-    } else {
-      status = runModules(header, dll);
-    }
-    FreeLibrary(dll);
+    std::fprintf(stderr, "vishost: %s\n", error.c_str());
+    return 1;
   }
-  if (overrideIni) restoreIni(savedIni);
+  playerWindow.pluginFolder = pluginFolderOf(path);
+  if (options.virtualClock && patchTimeImports(dll, &renderClock) == 0)
+    std::fprintf(stderr, "vishost: the plug-in imports none of timeGetTime, GetTickCount, GetTickCount64 and "
+                         "QueryPerformanceCounter: its time is not controlled\n");
+  int status = 1;
+  winampVisHeader* header = pluginHeader(dll);
+  if (!header) {
+    std::fprintf(stderr, "vishost: '%s' is not a visualisation plug-in\n", path.c_str());
+  } else if (options.list) {
+    listModules(header);
+    status = 0;
+  } else {
+    status = runModules(header, dll);
+  }
+  FreeLibrary(dll);
+  return status;
+}
+
+DWORD WINAPI visThread(LPVOID) {
+  const int status = runPlugin(options.pluginPath.empty() ? defaultPluginPath() : options.pluginPath);
+  putSettingsBack();
   std::fflush(stdout);
-  PostMessageA(hostWindow, visThreadDone, WPARAM(status), 0);
+  endPlayerWindowLoop(playerWindow, status);
   return DWORD(status);
 }
 
@@ -495,6 +336,12 @@ void traceTrack(size_t index) {
   std::fflush(stdout);
 }
 
+std::string fullPath(const std::string& file) {
+  char full[MAX_PATH];
+  const DWORD n = GetFullPathNameA(file.c_str(), MAX_PATH, full, nullptr);
+  return n > 0 && n < MAX_PATH ? std::string(full, n) : file;
+}
+
 // The playlist: the files that can be read (each one that cannot is reported and skipped), or
 // the demo song. --title texts replace the titles in order; with no files each one is a further
 // entry of the demo song. Live, the one entry is the source, titled "Live: " and its name.
@@ -516,6 +363,7 @@ bool buildPlaylist() {
       std::fprintf(stderr, "vishost: %s: --start %.0f s is past its end (%.0f s)\n", file.c_str(),
                    options.startSeconds, double(audio.frameCount()) / audio.sampleRate);
     player.titles.push_back(toAnsiCodePage(audio.title.empty() ? titleFromPath(file) : audio.title));
+    playerWindow.paths.push_back(fullPath(file));
     player.tracks.push_back(std::move(audio));
     if (options.traceQueries) traceTrack(player.tracks.size() - 1);
   }
@@ -532,6 +380,7 @@ bool buildPlaylist() {
     }
   }
   for (size_t i = 0; i < options.titles.size() && i < player.titles.size(); ++i) player.titles[i] = options.titles[i];
+  playerWindow.paths.resize(player.titles.size());  // the demo song and live input are no files
   return true;
 }
 
@@ -552,6 +401,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vishost: %s\n%s", error.c_str(), usageText());
     return 2;
   }
+  if (options.help) {
+    std::printf("%s", usageText());
+    return 0;
+  }
   if (!options.writeDemo.empty()) return writeDemoSong(options.writeDemo);
   if (options.render && !openVideoEncoder(video, error)) {
     std::fprintf(stderr, "vishost: %s\n", error.c_str());
@@ -562,28 +415,28 @@ int main(int argc, char** argv) {
   player.startSeconds = options.startSeconds;
   if (!options.list && !options.config && !buildPlaylist()) return 1;
   for (const PcmAudio& track : player.tracks)
-    renderPlaylist.push_back({int64_t(track.frameCount()), track.sampleRate});
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA windowClass = {};
-  windowClass.lpfnWndProc = hostProc;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = "Winamp v1.x";
-  RegisterClassA(&windowClass);
-  hostWindow = CreateWindowExA(0, "Winamp v1.x", "vishost", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                               instance, nullptr);
-  if (!hostWindow) {
+    renderPlaylist.entries.push_back({int64_t(track.frameCount()), track.sampleRate});
+  sound = options.live           ? liveSource(live)
+          : options.virtualClock ? virtualPlaylistSource(renderPlaylist)
+                                 : playerSource(player);
+  playerWindow.titles = player.titles;
+  playerWindow.status = currentStatus;
+  playerWindow.traceQueries = options.traceQueries;
+  if (!createPlayerWindow(playerWindow)) {
     std::fprintf(stderr, "vishost: cannot create the host window\n");
     return 1;
   }
+  if (options.virtualClock) startStallWatch(putSettingsBack);
   HANDLE thread = CreateThread(nullptr, 0, visThread, nullptr, 0, nullptr);
   MSG msg;
   int status = 1;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   if (msg.message == WM_QUIT) status = int(msg.wParam);
   WaitForSingleObject(thread, INFINITE);
-  if (options.windowed || options.desktopSize) std::printf("vishost: the host window received %d key presses\n", keysReceived.load());
+  if (options.windowed || options.desktopSize)
+    std::printf("vishost: the host window received %d key presses\n", playerWindow.keysReceived.load());
   CloseHandle(thread);
-  DestroyWindow(hostWindow);
+  DestroyWindow(playerWindow.window);
   closeVideoEncoder(video);
   return status;
 }

@@ -1,5 +1,7 @@
 #include "resource_use.h"
 
+#include <cstdio>
+
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
@@ -56,4 +58,10 @@ ResourceUse sampleResourceUse() {
     EnumWindows(countWindow, reinterpret_cast<LPARAM>(&use.userObjects));
   }
   return use;
+}
+
+void printResourceUse(const char* when) {
+  const ResourceUse use = sampleResourceUse();
+  std::printf("resources: %s: private %zu bytes, GDI %u, USER %u%s", when, use.privateBytes, use.gdiObjects,
+              use.userObjects, use.userObjectsAreWindows ? " (windows)" : "");
 }

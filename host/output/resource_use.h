@@ -12,3 +12,6 @@ struct ResourceUse {
 };
 
 ResourceUse sampleResourceUse();
+
+// Prints "resources: WHEN: private ... bytes, GDI ..., USER ..." without a line end.
+void printResourceUse(const char* when);

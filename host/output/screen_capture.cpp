@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "plugin_window.h"
+
 namespace {
 
 bool writeBmp(const std::string& path, int width, int height, const std::vector<unsigned char>& pixels) {
@@ -75,7 +77,7 @@ void pictureSize(int& width, int& height) {
 }
 
 RECT pictureArea() {
-  HWND window = FindWindowA("Vexilumarine", nullptr);
+  HWND window = pluginWindow();
   RECT client;
   if (window && (GetWindowLongA(window, GWL_STYLE) & WS_THICKFRAME) && GetClientRect(window, &client)) {
     POINT corner = {0, 0};

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "plugin_window.h"
 #include "screen_capture.h"
 
 namespace {
@@ -19,12 +20,8 @@ std::string slotPath(const SteadyCapture& capture, int slot) {
 bool captureDueSlots(SteadyCapture& capture, double seconds) {
   const int slot = int(seconds * capture.framesPerSecond);
   if (slot <= capture.lastSlot) return true;
-  // Where the picture is now (a window may have moved), at the size of the first capture: the
-  // frames of one video keep one size.
-  const RECT area = pictureArea();
-  if (capture.width == 0) capture.width = area.right - area.left, capture.height = area.bottom - area.top;
-  const RECT steady = {area.left, area.top, area.left + capture.width, area.top + capture.height};
-  if (!captureScreenArea(steady, slotPath(capture, slot))) return false;
+  // The picture where it is now and at the size it has now (a window may have moved or been resized).
+  if (!captureScreenArea(pluginPictureArea(), slotPath(capture, slot))) return false;
   // Slots skipped since the last capture keep the picture they would have shown (the first
   // capture also fills the slots before it).
   const int source = capture.lastSlot >= 0 ? capture.lastSlot : slot;

@@ -8,7 +8,6 @@ struct SteadyCapture {
   std::string folder;
   int framesPerSecond = 15;
   int lastSlot = -1;
-  int width = 0, height = 0;
 };
 
 // Captures the screen into every slot that has come due by `seconds`. False when a file fails.

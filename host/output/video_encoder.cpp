@@ -5,13 +5,15 @@
 
 #include <cstdio>
 
+#include "plugin_window.h"
+
 namespace {
 
 // The plug-in window's client area on the screen (even sized: the encoder's 4:2:0 chroma needs
 // it), else the whole screen.
 RECT pictureArea() {
   RECT area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (HWND window = FindWindowA("Vexilumarine", nullptr)) {
+  if (HWND window = pluginWindow()) {
     RECT client;
     POINT origin = {0, 0};
     if (GetClientRect(window, &client) && ClientToScreen(window, &origin) && client.right > 1 && client.bottom > 1)

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "thread_clock.h"
+
 namespace {
 
 const VirtualClock* patchedClock = nullptr;
@@ -9,6 +11,10 @@ const VirtualClock* patchedClock = nullptr;
 DWORD WINAPI virtualTimeGetTime() { return virtualMilliseconds(*patchedClock); }
 
 DWORD WINAPI virtualGetTickCount() { return virtualMilliseconds(*patchedClock); }
+
+ULONGLONG WINAPI virtualGetTickCount64() {
+  return virtualStartMs + ULONGLONG(virtualMicroseconds(*patchedClock) / 1000);
+}
 
 BOOL WINAPI virtualQueryPerformanceCounter(LARGE_INTEGER* counter) {
   if (!counter) return FALSE;
@@ -33,13 +39,31 @@ const Replacement replacements[] = {
     {"kernel32.dll", "GetTickCount", reinterpret_cast<void*>(virtualGetTickCount)},
     {"kernel32.dll", "QueryPerformanceCounter", reinterpret_cast<void*>(virtualQueryPerformanceCounter)},
     {"kernel32.dll", "QueryPerformanceFrequency", reinterpret_cast<void*>(virtualQueryPerformanceFrequency)},
+    {"kernel32.dll", "GetTickCount64", reinterpret_cast<void*>(virtualGetTickCount64)},
+};
+
+// What holds the plug-in's own threads on the clock (thread_clock.h): their waits, and how they start and end.
+const Replacement threadReplacements[] = {
+    {"kernel32.dll", "Sleep", reinterpret_cast<void*>(held::Sleep)},
+    {"kernel32.dll", "SleepEx", reinterpret_cast<void*>(held::SleepEx)},
+    {"kernel32.dll", "WaitForSingleObject", reinterpret_cast<void*>(held::WaitForSingleObject)},
+    {"kernel32.dll", "WaitForSingleObjectEx", reinterpret_cast<void*>(held::WaitForSingleObjectEx)},
+    {"kernel32.dll", "WaitForMultipleObjects", reinterpret_cast<void*>(held::WaitForMultipleObjects)},
+    {"kernel32.dll", "WaitForMultipleObjectsEx", reinterpret_cast<void*>(held::WaitForMultipleObjectsEx)},
+    {"user32.dll", "MsgWaitForMultipleObjects", reinterpret_cast<void*>(held::MsgWaitForMultipleObjects)},
+    {"user32.dll", "MsgWaitForMultipleObjectsEx", reinterpret_cast<void*>(held::MsgWaitForMultipleObjectsEx)},
+    {"kernel32.dll", "CreateThread", reinterpret_cast<void*>(held::CreateThread)},
+    {"kernel32.dll", "ExitThread", reinterpret_cast<void*>(held::ExitThread)},
+    {"msvcrt.dll", "_beginthreadex", reinterpret_cast<void*>(held::beginthreadex)},
+    {"msvcrt.dll", "_endthreadex", reinterpret_cast<void*>(held::endthreadex)},
 };
 
 // The function a slot of the import address table calls, by the name it was imported under, or
 // (an import table without its name list) by the address the loader put there.
-const Replacement* replacementFor(BYTE* base, const char* dll, const IMAGE_THUNK_DATA* name,
-                                  const IMAGE_THUNK_DATA* slot) {
-  for (const Replacement& r : replacements) {
+template <size_t n>
+const Replacement* replacementFor(const Replacement (&table)[n], BYTE* base, const char* dll,
+                                  const IMAGE_THUNK_DATA* name, const IMAGE_THUNK_DATA* slot) {
+  for (const Replacement& r : table) {
     if (lstrcmpiA(dll, r.dll) != 0) continue;
     if (name) {
       if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
@@ -64,8 +88,9 @@ bool writeSlot(IMAGE_THUNK_DATA* slot, void* function) {
 
 }  // namespace
 
-int patchTimeImports(HMODULE module, const VirtualClock* clock) {
+int patchTimeImports(HMODULE module, VirtualClock* clock) {
   patchedClock = clock;
+  holdPluginThreads(clock);
   auto* base = reinterpret_cast<BYTE*>(module);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   if (dos->e_magic != IMAGE_DOS_SIGNATURE) return 0;
@@ -81,8 +106,10 @@ int patchTimeImports(HMODULE module, const VirtualClock* clock) {
                            ? reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk)
                            : nullptr;
     for (; slot->u1.Function != 0; ++slot, name = name ? name + 1 : nullptr) {
-      const Replacement* r = replacementFor(base, dll, name, slot);
+      const Replacement* r = replacementFor(replacements, base, dll, name, slot);
       if (r && writeSlot(slot, r->replacement)) ++patched;
+      r = r ? nullptr : replacementFor(threadReplacements, base, dll, name, slot);
+      if (r) writeSlot(slot, r->replacement);
     }
   }
   return patched;

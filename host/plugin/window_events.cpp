@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "plugin_window.h"
+
 bool parseSize(const std::string& text, int& width, int& height) {
   char* end = nullptr;
   const long w = std::strtol(text.c_str(), &end, 10);
@@ -51,16 +53,18 @@ void resizeClient(HWND window, int width, int height) {
   SetWindowPos(window, nullptr, left, top, outerWidth, outerHeight, SWP_NOZORDER);
 }
 
-void apply(HWND window, const WindowEvent& event) {
+// Keys go to the plug-in's own window; the frame around it is minimised, restored and resized.
+void apply(HWND keyWindow, const WindowEvent& event) {
+  HWND window = GetAncestor(keyWindow, GA_ROOT);
   switch (event.kind) {
     case WindowEvent::key:
-      PostMessageA(window, WM_KEYDOWN, VK_SPACE, 0x00390001);
+      PostMessageA(keyWindow, WM_KEYDOWN, VK_SPACE, 0x00390001);
       break;
     case WindowEvent::escape:
-      PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+      PostMessageA(keyWindow, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
       break;
     case WindowEvent::altEnter:  // bit 29: the Alt key is down
-      PostMessageA(window, WM_SYSKEYDOWN, VK_RETURN, 0x201C0001);
+      PostMessageA(keyWindow, WM_SYSKEYDOWN, VK_RETURN, 0x201C0001);
       break;
     case WindowEvent::minimise:
       ShowWindow(window, SW_MINIMIZE);
@@ -79,7 +83,7 @@ void apply(HWND window, const WindowEvent& event) {
 void applyWindowEvents(const std::vector<WindowEvent>& events, int frame) {
   for (const WindowEvent& event : events) {
     if (event.frame != frame) continue;
-    HWND window = FindWindowA("Vexilumarine", nullptr);
+    HWND window = pluginKeyWindow();
     if (!window) {
       std::fprintf(stderr, "vishost: no plug-in window for the event at frame %d\n", frame);
       continue;

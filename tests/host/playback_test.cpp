@@ -27,6 +27,10 @@ TEST(HostQueries, WhilePlayingAndPausedAnswerPositionLengthIndexAndTitles) {
     const PlaybackStatus s = at(state, 1, 44100 * 12 + 441);
     EXPECT_EQ(answerHostQuery(s, titles, 0, 105), 12010);
     EXPECT_EQ(answerHostQuery(s, titles, 1, 105), 186);
+    EXPECT_EQ(answerHostQuery(s, titles, 2, 105), 185680);  // 44100 x 185 + 30000 frames
+    EXPECT_EQ(answerHostQuery(s, titles, 0, 104), state == PlayState::playing ? 1 : 3);
+    EXPECT_EQ(answerHostQuery(s, titles, 0, 124), 2);
+    EXPECT_EQ(answerHostQuery(s, titles, 0, 0), 0x5066);  // a 5.x player: at least 0x2900 and 0x5000
     EXPECT_EQ(answerHostQuery(s, titles, 0, 125), 1);
     EXPECT_STREQ(titleAnswer(s, 1), "Second % half");
     EXPECT_STREQ(titleAnswer(s, 0), "First");
@@ -40,6 +44,7 @@ TEST(HostQueries, WhenStoppedTimesAreMinusOneButThePlaylistStillAnswers) {
   EXPECT_EQ(answerHostQuery(s, titles, 0, 105), -1);
   EXPECT_EQ(answerHostQuery(s, titles, 1, 105), -1);
   EXPECT_EQ(answerHostQuery(s, titles, 0, 125), 0);
+  EXPECT_EQ(answerHostQuery(s, titles, 0, 104), 0);
   EXPECT_STREQ(titleAnswer(s, 0), "First");
   EXPECT_EQ(answerHostQuery(s, titles, 0, 999), 0);
 }

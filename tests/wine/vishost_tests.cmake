@@ -39,7 +39,7 @@ set_tests_properties(vishost.NoOutputDeviceIsSaidOnceAndPlaysMuted PROPERTIES
 # Any key in the plug-in's window ends the visualisation: Quit runs and vishost exits 0.
 add_test(NAME vishost.KeyPressInThePluginWindowEndsTheVisualisation
   COMMAND ${VISHOST_EXPECT} --status 0 --output "the plug-in ended the visualisation at frame 31\r?\n"
-    -- ${VISHOST_RUN} --mute --module 2 --frames 100000 --press-key-at 30
+    -- ${VISHOST_RUN} --mute --module 2 --frames 100000 --window-event-at 30:key
   WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
 
 # MP3 through the platform's decoder: files made by Debian's ffmpeg from the playlist WAVs.
