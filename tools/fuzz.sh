@@ -108,6 +108,8 @@ fuzz() {
 }
 
 status=0
+scratch=""
+trap 'rm -rf "$scratch"' EXIT
 for t in "${targets[@]}"; do
   echo "fuzz: $t for ${seconds}s"
   if [ $check = 1 ]; then
@@ -123,6 +125,7 @@ for t in "${targets[@]}"; do
   grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|Done [0-9]+ runs)' "$log" || true
   grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$log" | head -5 || true
   [ $check = 0 ] || rm -rf "$scratch"
+  scratch=""
 done
 [ $status = 0 ] || echo "fuzz: a reader crashed or showed undefined behaviour (its input is build/fuzz/crash-*)" >&2
 exit $status
