@@ -5,7 +5,7 @@ WIN32  := build/win32
 WIN64  := build/win64
 SANITIZE := build/sanitize
 
-.PHONY: all deps build native win32 win64 test test-native test-sanitize test-wine test-wine32 test-wine64 demo play video live quorbel-live install deb dist clean mutants
+.PHONY: all deps build native win32 win64 test test-native test-sanitize test-fuzz test-wine test-wine32 test-wine64 demo play video live quorbel-live install deb dist clean mutants
 
 all: build
 
@@ -41,6 +41,11 @@ test-sanitize: deps
 	@$(SANITIZE)/tests/viewer/quorbel_tests --gtest_brief=1
 	@$(SANITIZE)/tests/plugin_soak 20000
 
+# Every fuzz target over its corpus and the inputs that once crashed it (tools/fuzz/regressions/),
+# then 12 s of fuzzing each: about 2 minutes. The long runs: tools/fuzz.sh (600 s a target).
+test-fuzz: deps
+	@nice tools/fuzz.sh --check
+
 # Faults planted one at a time in the pure logic; reports those the unit tests miss. Takes hours for
 # all of them: MUTATE_ARGS="--files viewer --limit 50" samples (see tools/mutate/mutate.py --help). Not in `test`.
 mutants: deps
@@ -67,6 +72,7 @@ test-wine: build
 test: build
 	@$(MAKE) --no-print-directory test-native
 	@$(MAKE) --no-print-directory test-sanitize
+	@$(MAKE) --no-print-directory test-fuzz
 	@$(MAKE) --no-print-directory test-wine
 
 # The demo song through "All effects" for 90 s on the x86_64 tree (it runs wherever wine64 does):

@@ -7,14 +7,20 @@
 #   titles            the title and time texts from arbitrary host replies and positions
 #
 # usage: tools/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]     (default: 600 s, every target)
+#        tools/fuzz.sh --check [SECONDS_PER_TARGET] [TARGET...]   (default: 12 s; make test-fuzz)
 # Builds into build/fuzz/; corpora grow in build/fuzz/corpus-<target>/ (seeded by the asset
 # generator and tools/fuzz/fuzz-seeds.py), logs are build/fuzz/fuzz_<target>.log, and a crash is
 # saved as build/fuzz/crash-<target>-* and makes the script exit non-zero. Each run's last
 # line (executions, run time) is printed. FUZZ_JOBS=0 only builds.
+# Every run also starts from tools/fuzz/regressions/<target>/: inputs that once crashed a reader.
+# --check runs each target over its corpus and those inputs, then fuzzes a few seconds more,
+# writing new inputs and its log to a folder of its own (other runs may share the checkout).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build/fuzz"
-seconds=${1:-600}
+check=0
+[ "${1:-}" != --check ] || { check=1; shift; }
+seconds=${1:-$([ $check = 1 ] && echo 12 || echo 600)}
 shift || true
 all=(tga frame_file wav mp3 settings titles)
 targets=("$@")
@@ -39,14 +45,14 @@ object() {
   local source=$1; shift
   local obj="$out/obj/$(echo "${source#$root/}" | tr / _).o"
   if [ ! -f "$obj" ] || [ -n "$(find "$(dirname "$source")" -maxdepth 1 -newer "$obj" -name '*.h' -o -maxdepth 1 -newer "$obj" -name "$(basename "$source")")" ]; then
-    "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link "$@" -c "$source" -o "$obj"
+    "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link "$@" -c "$source" -o "$obj.$$" && mv "$obj.$$" "$obj"
   fi
   echo "$obj"
 }
 
 link() {
   local name=$1; shift
-  "$cxx" "${flags[@]}" -fsanitize=fuzzer "$@" -o "$out/fuzz_$name"
+  "$cxx" "${flags[@]}" -fsanitize=fuzzer "$@" -o "$out/fuzz_$name.$$" && mv "$out/fuzz_$name.$$" "$out/fuzz_$name"
 }
 
 plugin_objects() {
@@ -91,13 +97,35 @@ for t in "${targets[@]}"; do build "$t"; done
 seed
 [ "${FUZZ_JOBS:-1}" != 0 ] || exit 0
 
+# Runs target $1 for $2 seconds in folder $3, logging to $4; the first corpus folder is the one
+# that grows, the others (the seeds, the regressions) are only read.
+fuzz() {
+  local t=$1 time=$2 work=$3 log=$4; shift 4
+  local regressions=$root/tools/fuzz/regressions/$t
+  [ -d "$regressions" ] || regressions=
+  ( cd "$work" && "$out/fuzz_$t" -max_total_time="$time" -max_len=1100000 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$out/crash-$t-" "$@" ${regressions:+"$regressions"} ) >"$log" 2>&1
+}
+
 status=0
+scratch=""
+trap 'rm -rf "$scratch"' EXIT
 for t in "${targets[@]}"; do
   echo "fuzz: $t for ${seconds}s"
-  mkdir -p "$out/work-$t"
-  ( cd "$out/work-$t" && "$out/fuzz_$t" -max_total_time="$seconds" -max_len=1100000 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$out/crash-$t-" "$out/corpus-$t" ) >"$out/fuzz_$t.log" 2>&1 || status=1
-  grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|Done [0-9]+ runs)' "$out/fuzz_$t.log" || true
-  grep -E 'ERROR|SUMMARY|runtime error' "$out/fuzz_$t.log" | head -5 || true
+  if [ $check = 1 ]; then
+    scratch=$(mktemp -d "${TMPDIR:-/tmp}/fuzz-check-$t.XXXXXX")
+    mkdir "$scratch/corpus"
+    log=$scratch/fuzz_$t.log
+    fuzz "$t" "$seconds" "$scratch" "$log" "$scratch/corpus" "$out/corpus-$t" || status=1
+  else
+    mkdir -p "$out/work-$t"
+    log=$out/fuzz_$t.log
+    fuzz "$t" "$seconds" "$out/work-$t" "$log" "$out/corpus-$t" || status=1
+  fi
+  grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb|Done [0-9]+ runs)' "$log" || true
+  grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$log" | head -5 || true
+  [ $check = 0 ] || rm -rf "$scratch"
+  scratch=""
 done
+[ $status = 0 ] || echo "fuzz: a reader crashed or showed undefined behaviour (its input is build/fuzz/crash-*)" >&2
 exit $status

@@ -12,7 +12,7 @@ packages=(
   libgl-dev libglu1-mesa-dev freeglut3-dev mesa-utils libgl1-mesa-dri
   clang libclang-rt-14-dev
   pulseaudio pulseaudio-utils libpulse-dev
-  dpkg-dev desktop-file-utils
+  dpkg-dev desktop-file-utils man-db
   wine wine64 wine32:i386 fonts-wine libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   # The faces the Wine prefixes pin for the plug-in's "Arial"; and two font packages that change
   # what fontconfig answers for it, installed so that CI proves the pinning holds.

@@ -259,6 +259,10 @@ bool scanMp3Stream(const uint8_t* data, size_t size, Mp3Stream& stream, std::str
     runStart = at;
   }
   if (at > runStart) stream.runs.emplace_back(runStart, std::min(at, size));
+  if (stream.runs.empty()) {  // the only frames lie inside the tags that close the file
+    error = "no MPEG layer III audio frames";
+    return false;
+  }
   stream.end = stream.runs.back().second;
   return true;
 }

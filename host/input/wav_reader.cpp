@@ -128,6 +128,7 @@ struct ByteSource {
 
   bool read(uint64_t at, void* out, size_t n) const {
     if (at > size || n > size - at) return false;
+    if (n == 0) return true;  // an empty chunk: `out` may be the null data of an empty buffer
     if (image) {
       std::memcpy(out, image + at, n);
       return true;

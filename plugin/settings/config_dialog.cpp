@@ -77,6 +77,13 @@ const FlagBox* settingBox(int id) {
   return id == randomCycleBox.id ? &randomCycleBox : nullptr;
 }
 
+// The window and the desktop's size are two ways of watching: ticking one clears the other. A
+// file edited by hand with both on shows both ticked until one is clicked (the window wins).
+void clearOtherWaysOfWatching(HWND dialog, int ticked) {
+  for (const WatchingBox& box : watchingBoxes)
+    if (box.id != ticked && *box.flag) flip(dialog, box.id, *box.flag);
+}
+
 // Flips the value a check box is bound to and shows the new value; false if `id` is no check box.
 bool toggleFlagBox(HWND dialog, int id) {
   if (id >= firstEffectBox && id < firstEffectBox + effectBoxCount) {
@@ -86,6 +93,7 @@ bool toggleFlagBox(HWND dialog, int id) {
   for (const WatchingBox& box : watchingBoxes)
     if (box.id == id) {
       flip(dialog, id, *box.flag);
+      if (*box.flag) clearOtherWaysOfWatching(dialog, id);
       return true;
     }
   const FlagBox* box = settingBox(id);

@@ -2,8 +2,9 @@
 # Usage: deb_check.sh NATIVE_BUILD_DIR OUT_DIR
 #
 # Builds the Debian package with CPack, as `make deb` does, and reads it with dpkg-deb: its name
-# and version, the files of an install under /usr, owned by root, a valid menu entry, and a
-# Depends field naming the package of every library the programs link, and logger's.
+# and version, the files of an install under /usr, owned by root, a valid menu entry, manual
+# pages that man renders without a warning, and a Depends field naming the package of every
+# library the programs link, and logger's.
 set -euo pipefail
 build=$(cd "$1" && pwd) out=$2
 fail() { echo "deb: FAIL: $*" >&2; exit 1; }
@@ -19,6 +20,11 @@ diff <("$(dirname "$0")/expected_files.sh" "$build" | sed 's|^|usr/|') \
 dpkg-deb -c "$deb" | awk '$2 != "root/root" { bad = 1 } END { exit bad }' || fail "files not owned by root"
 dpkg-deb -x "$deb" "$out/root"
 desktop-file-validate "$out/root/usr/share/applications/quorbel.desktop" || fail "the menu entry is not valid"
+for page in quorbel-live quorbel-feed; do
+  MANWIDTH=100 man --warnings -l "$out/root/usr/share/man/man1/$page.1.gz" >"$out/$page.txt" 2>"$out/man.err"
+  grep -q "^ *$page - " "$out/$page.txt" && [ ! -s "$out/man.err" ] ||
+    fail "man -l does not render $page(1) cleanly: $(head -c 300 "$out/man.err")"
+done
 
 depends=$(dpkg-deb -f "$deb" Depends)
 depended=$(tr ',|' '\n\n' <<<"$depends" | awk '{ print $1 }')  # the package names, alternatives too

@@ -6,7 +6,8 @@
 # into the sink $QUORBEL_LIVE_SINK: quorbel-feed records a monitor, quorbel draws from the frame
 # file. Checks (quorbel_live_check.py): after the warm-up the beats come once per kick, each
 # brings circles, the pictures are not black; the run's working folder holds the frame file and
-# the textures; Escape in quorbel ends quorbel and the feeder, and the folder goes.
+# the textures; quorbel never looked for the frame file before the first frame; Escape in quorbel
+# ends quorbel and the feeder, and the folder goes.
 set -euo pipefail
 out=$(mkdir -p "$1" && cd "$1" && pwd)
 rm -f "$out"/frame_*.png
@@ -60,4 +61,6 @@ live_pid=""
 [ "$status" -eq 0 ] || fail "quorbel-live ended with status $status: $(cat "$work/stderr.txt")"
 ! kill -0 "$feed_pid" 2>/dev/null || fail "quorbel-feed goes on after quorbel ended"
 [ -z "$(ls -A "$XDG_RUNTIME_DIR")" ] || fail "the working folder stays behind: $(ls "$XDG_RUNTIME_DIR")"
+! grep -q 'could not be opened' "$work/stdout.txt" ||
+  fail "quorbel started before the first frame: $(grep -c 'could not be opened' "$work/stdout.txt") times 'file could not be opened'"
 python3 "$here/quorbel_live_check.py" check "$work" "$out"

@@ -229,3 +229,21 @@ TEST_F(ConfigDialog, CancelKeepsTooFewEffectsAsClicked) {
   EXPECT_TRUE(standin::messageBoxes().empty());
   for (const char* key : effectEnableKeys) EXPECT_EQ(ini[key], "FALSE") << key;
 }
+
+TEST_F(ConfigDialog, TickingOneWayOfWatchingClearsTheOther) {
+  writeIni("[Vexilumarine]\r\nwindowed=TRUE\r\ndesktop size=TRUE\r\n");  // both on, by hand
+  std::vector<std::pair<UINT, UINT>> shown;  // "In a window", "Full screen at the desktop's own size"
+  auto ini = runConfig([&](HWND dialog) {
+    shown.emplace_back(standin::itemCheck(dialog, 1041), standin::itemCheck(dialog, 1042));
+    for (int id : {1042, 1042, 1041, 1041, 1042}) {
+      standin::click(dialog, id);
+      shown.emplace_back(standin::itemCheck(dialog, 1041), standin::itemCheck(dialog, 1042));
+    }
+    standin::click(dialog, IDOK);
+  });
+  // Shown as read; clearing one leaves the other; ticking one clears the other.
+  const std::vector<std::pair<UINT, UINT>> expected = {{1, 1}, {1, 0}, {0, 1}, {1, 0}, {0, 0}, {0, 1}};
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(ini["desktop size"], "TRUE");
+  EXPECT_EQ(ini.count("windowed"), 0u) << "off is the default, not written";
+}

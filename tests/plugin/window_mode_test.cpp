@@ -173,7 +173,7 @@ TEST_F(WindowMode, TheDialogsBoxesSetKeysThatGoAgainAtTheirDefaults) {
   UINT shown = 0;
   standin::setDialogDriver([&](HWND dialog) {
     shown = standin::itemCheck(dialog, 1042);
-    for (int id : {1041, 1042, int(IDOK)}) standin::click(dialog, id);
+    for (int id : {1042, 1041, int(IDOK)}) standin::click(dialog, id);
   });
   configModule(&visModule);
   EXPECT_EQ(shown, BST_CHECKED);

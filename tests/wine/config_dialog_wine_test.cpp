@@ -301,3 +301,16 @@ TEST_F(ConfigDialogOnWine, RefusalsAreShownInOrderAndTheRotationIsRefilled) {
                           "volumetric light", "spike cylinder", "super shells"})
     EXPECT_EQ(ini[key], "TRUE") << key;
 }
+
+TEST_F(ConfigDialogOnWine, TickingOneWayOfWatchingClearsTheOther) {
+  bool windowShown = true;
+  runConfig([&](HWND dialog) {
+    for (int id : {1041, 1042}) click(dialog, id);
+    windowShown = checked(dialog, 1041);
+    clickAndGoOn(dialog, IDOK);
+    EXPECT_TRUE(answerMessageBoxes(GetWindowThreadProcessId(dialog, nullptr), dialog).empty());
+  });
+  EXPECT_FALSE(windowShown);
+  EXPECT_EQ(iniValues()["desktop size"], "TRUE");
+  EXPECT_EQ(iniValues().count("windowed"), 0u);
+}
