@@ -1,21 +1,31 @@
 #!/usr/bin/env bash
-# Usage: tools/render.sh FILE... -o OUT.mp4 [--fps N] [--mode N] [--module N] [--seconds S] [--force]
+# Usage: tools/render.sh FILE... -o OUT [--size WxH] [--quality Q] [--codec C] [--fps N] [--mode N]
+#                        [--module N] [--seconds S] [--force]
 #
 # Renders music through the plug-in into a video, offline: vishost runs the plug-in on a virtual
 # clock (frame k is drawn at k / fps seconds, however long it takes) in a private Xvfb under Wine
-# (build/win64) and pipes every frame raw into ffmpeg, which writes H.264 (yuv420p) with the
-# music as AAC into an MP4 that starts playing at once. FILEs of any format FFmpeg reads are
-# decoded through play.sh's cache and titled by their tags; together they make one video. A file
-# that cannot be decoded is named in one line and the rest render.
+# (build/win64) and pipes every frame raw into ffmpeg, which writes the video with the music.
+# FILEs of any format FFmpeg reads are decoded through play.sh's cache and titled by their tags;
+# together they make one video. A file that is missing or cannot be decoded is named in one line,
+# before Wine starts, and the rest render. The render runs from a private copy of the player's
+# folder that starts from your plugin.ini: your plugin.ini is never changed.
 #
-#   -o OUT.mp4    the video; written under a temporary name and renamed when complete
-#   --fps N       frames per second, 1 to 240 (60). The effects step once per frame, so their
-#                 pace follows the frame rate, as in the player
+#   -o OUT        the video: .mp4 (default), .mov, .webm or .mkv; written under a temporary name
+#                 and renamed when complete
+#   --size WxH    the video's exact size, any shape: even sides from 160x120 to 3840x2160
+#                 (standing up to 2160x3840), or 720p, 1080p, 1440p, 4k (16:9). The plug-in draws
+#                 full screen at the desktop's own size on a screen of that size. Default: the
+#                 graphics mode of plugin.ini, or --mode
+#   --quality Q   draft, good or best (default good)
+#   --codec C     h264, hevc (.mp4, .mov, .mkv), vp9 (.webm, .mkv) or prores (.mov, .mkv). Default:
+#                 the one OUT's extension is made for (.webm: vp9, .mov: prores), else h264
+#   --fps N       frames per second, 1 to 240 (default 60). The effects step once per frame, so
+#                 their pace follows the frame rate, as in the player
 #   --mode N      the plug-in's graphics mode for this render, 0-10 (its picture size, e.g. 5: 640 x 480,
-#                 10: 1600 x 1200; default: plugin.ini's)
+#                 10: 1600 x 1200; default: plugin.ini's); not with --size
 #   --module N    0: all effects (default), 1-7 one effect
-#   --seconds S   only the first S seconds
-#   --force       replace an existing OUT
+#   --seconds S   only the first S seconds, a whole number from 1 (default: all of the music)
+#   --force       replace an existing OUT (default: an existing OUT is kept and nothing renders)
 #
 # For make demo: --player DIR renders from that player folder (tools/wine/player-folder.sh), and
 # --capture-at F1,F2,... --frames-out DIR also writes those frames as BMP files.
@@ -26,11 +36,15 @@ say() { echo "render: $*" >&2; }
 usage_error() { say "$* (see --help)"; exit 2; }
 
 out="" fps=60 mode="" module=0 seconds="" force=0 player="$build/player" capture_at="" frames_out=""
+size="" quality=good codec="" decoded_already=0
 files=()
 need() { [ $# -ge 2 ] || usage_error "$1 needs a value"; }
 while [ $# -gt 0 ]; do
   case "$1" in
     -o|--out) need "$@"; out=$2; shift ;;
+    --size) need "$@"; size=$2; shift ;;
+    --quality) need "$@"; quality=$2; shift ;;
+    --codec) need "$@"; codec=$2; shift ;;
     --fps) need "$@"; fps=$2; shift ;;
     --mode) need "$@"; mode=$2; shift ;;
     --module) need "$@"; module=$2; shift ;;
@@ -39,47 +53,67 @@ while [ $# -gt 0 ]; do
     --player) need "$@"; player=$2; shift ;;
     --capture-at) need "$@"; capture_at=$2; shift ;;
     --frames-out) need "$@"; frames_out=$2; shift ;;
-    --help|-h) sed -n '2,23s/^# \{0,1\}//p' "$0"; exit 0 ;;
-    -*) usage_error "unknown option '$1'; the options are -o OUT.mp4, --fps N (1-240), --mode N, --module N (0-7), --seconds S, --force" ;;
+    --decoded) decoded_already=1 ;;  # the FILEs are the decode cache's WAVs (the session's second start)
+    --help|-h) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
+    -*) usage_error "unknown option '$1'; the options are -o OUT, --size WxH, --quality Q, --codec C, --fps N (1-240), --mode N (0-10), --module N (0-7), --seconds S, --force" ;;
     *) files+=("$1") ;;
   esac
   shift
 done
+. "$here/lib/video-options.sh"
 [[ $fps =~ ^[0-9]+$ ]] && [ "$fps" -ge 1 ] && [ "$fps" -le 240 ] || usage_error "--fps '$fps' is not a whole number from 1 to 240"
 [[ $module =~ ^[0-7]$ ]] || usage_error "--module '$module' is not a module from 0 to 7"
 [ -z "$mode" ] || [[ $mode =~ ^([0-9]|10)$ ]] || usage_error "--mode '$mode' is not a graphics mode from 0 to 10"
 [ -z "$seconds" ] || [[ $seconds =~ ^[0-9]+$ ]] && [ "${seconds:-1}" -ge 1 ] || usage_error "--seconds '$seconds' is not a whole number of seconds"
-[ -n "$out" ] || usage_error "no -o OUT.mp4"
+[ -n "$out" ] || usage_error "no -o OUT"
 [ ${#files[@]} -gt 0 ] || usage_error "no files to render"
-if [ -e "$out" ] && [ "$force" -eq 0 ]; then say "$out exists; --force replaces it"; exit 1; fi
+[ -z "$size" ] || size=$(video_size "$size")
+[ -z "$size" ] || [ -z "$mode" ] || usage_error "--size and --mode both set the picture's size; give one"
+[ -n "$codec" ] || codec=$(video_default_codec "$out")
 for tool in ffmpeg ffprobe; do command -v "$tool" >/dev/null || { say "$tool is missing (Debian package ffmpeg)"; exit 1; }; done
+check_video_choices "$codec" "$quality" "$out"
+if [ -e "$out" ] && [ "$force" -eq 0 ]; then say "$out exists; --force replaces it"; exit 1; fi
 [ -x "$player/vishost.exe" ] || { say "vishost is not built: make win64"; exit 1; }
-mkdir -p "$(dirname "$out")"
-out=$(cd "$(dirname "$out")" && pwd)/$(basename "$out")
-
-# The rest runs in a private Wine session (Xvfb and wineserver), unless inside one already.
-if [ -z "${VEXIL_WINE_SESSION:-}" ]; then
-  exec "$here/wine/wine-session.sh" "$build" "$0" "${files[@]}" -o "$out" --fps "$fps" --module "$module" \
-    ${mode:+--mode "$mode"} ${seconds:+--seconds "$seconds"} --player "$player" \
-    ${capture_at:+--capture-at "$capture_at"} ${frames_out:+--frames-out "$frames_out"} --force
-fi
+check_out_writable "$out"
+# OUT as given names it in every message; out_path is where it is written, wherever the render runs.
+out_path=$(cd "$(dirname -- "$out")" && pwd)/$(basename -- "$out")
 
 . "$here/lib/decode-cache.sh"
 winpath() { echo "Z:${1//\//\\}"; }
 
+# Every file is decoded (or found in the cache) before Wine starts.
 wavs=()
-for file in "${files[@]}"; do
-  if wav=$(decoded "$file"); then wavs+=("$wav"); fi
-done
+if [ "$decoded_already" -eq 1 ]; then
+  wavs=("${files[@]}")
+else
+  for file in "${files[@]}"; do
+    if wav=$(decoded "$file"); then wavs+=("$wav"); fi
+  done
+fi
 [ ${#wavs[@]} -gt 0 ] || { say "none of the files can be decoded"; exit 1; }
 
-partial="$(dirname "$out")/.$(basename "$out").$$.part"
-trap 'rm -f "$partial"' EXIT
+# The rest runs in a private Wine session (Xvfb and wineserver), unless inside one already; with
+# --size, on a screen and a Wine desktop of exactly that size.
+if [ -z "${VEXIL_WINE_SESSION:-}" ]; then
+  [ -z "$size" ] || export VEXIL_SCREEN=$size VEXIL_DESKTOP=$size
+  exec "$here/wine/wine-session.sh" "$build" "$0" --decoded "${wavs[@]}" -o "$out" --fps "$fps" --module "$module" \
+    ${mode:+--mode "$mode"} ${seconds:+--seconds "$seconds"} --player "$player" \
+    ${size:+--size "$size"} --quality "$quality" --codec "$codec" \
+    ${capture_at:+--capture-at "$capture_at"} ${frames_out:+--frames-out "$frames_out"} --force
+fi
+
+partial="$(dirname "$out_path")/.$(basename "$out_path").$$.part"
+private=$(mktemp -d "${TMPDIR:-/tmp}/vexil-render.XXXXXX")
+trap 'rm -f "$partial"; rm -rf "$private"' EXIT
 trap 'say "interrupted"; exit 130' INT TERM
+. "$here/lib/private-player.sh"
+copy_player_folder "$player" "$private"
+[ -z "$size" ] || settings_for_exact_size "$private"
 
 args=(--render --fps "$fps" --module "$module")
 [ -z "$mode" ] || args+=(--mode "$mode")
 [ -z "$seconds" ] || args+=(--seconds "$seconds")
+[ -z "$size" ] || args+=(--desktop-size)
 [ -z "$capture_at" ] || { mkdir -p "$frames_out"; args+=(--capture-at "$capture_at" --out "$(winpath "$(cd "$frames_out" && pwd)")"); }
 for wav in "${wavs[@]}"; do args+=("$(winpath "$wav")"); done
 
@@ -103,13 +137,20 @@ show_progress() {
   [ "$tty" -eq 0 ] || echo >&2
 }
 
+# The encoder's messages name OUT as the user gave it, not the temporary file.
+name_out_as_given() {
+  local line
+  while IFS= read -r line; do echo "${line//"$partial"/$out}"; done
+}
+
 # Wine's services start before the pipe exists, or they hold it open and ffmpeg never sees its end.
-cd "$player"
+cd "$private"
 "$WINELOADER" ./vishost.exe --list </dev/null >/dev/null 2>&1 || true
 say "rendering ${#wavs[@]} file(s) at $fps fps into $out"
 set +e
 "$WINELOADER" ./vishost.exe "${args[@]}" 2> >(show_progress) </dev/null |
-  "$here/lib/encode-video.sh" "$fps" "$partial" "$seconds" "${wavs[@]}"
+  "$here/lib/encode-video.sh" --codec "$codec" --quality "$quality" --format "$(video_container "$codec" "$out")" \
+    ${size:+--size "$size"} "$fps" "$partial" "$seconds" "${wavs[@]}" 2> >(name_out_as_given >&2)
 statuses=("${PIPESTATUS[@]}")
 set -e
 wait 2>/dev/null || true
@@ -117,5 +158,5 @@ wait 2>/dev/null || true
 if [ "${statuses[1]}" -eq 255 ]; then say "interrupted; no video written"; exit 130; fi
 if [ "${statuses[1]}" -ne 0 ]; then say "ffmpeg failed (exit status ${statuses[1]}); no video written"; exit 1; fi
 if [ "${statuses[0]}" -ne 0 ]; then say "vishost failed (exit status ${statuses[0]}); no video written"; exit 1; fi
-mv -f "$partial" "$out"
-say "$out: $(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$out") frames, $(du -h "$out" | cut -f1)"
+mv -f "$partial" "$out_path"
+say "$out: $(ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$out_path") frames, $(du -h "$out_path" | cut -f1)"
