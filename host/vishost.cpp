@@ -584,6 +584,7 @@ int main(int argc, char** argv) {
   if (options.windowed || options.desktopSize) std::printf("vishost: the host window received %d key presses\n", keysReceived.load());
   CloseHandle(thread);
   DestroyWindow(hostWindow);
+  if (options.benchmark) reportEncoderTimes(video);
   closeVideoEncoder(video);
   return status;
 }

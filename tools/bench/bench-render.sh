@@ -1,27 +1,54 @@
 #!/usr/bin/env bash
-# Usage: bench-render.sh WINDOWS_BUILD_DIR [SECONDS] [MODULES] [MODES]
+# Usage: bench-render.sh WINDOWS_BUILD_DIR [SECONDS] [MODULES] [SIZES]
 #
-# Offline render speed at 60 fps, as a multiple of real time, of each module in MODULES (all
-# seven by default) at 640 x 480 and at 1600 x 1200 (MODES: graphics modes "5 10"), SECONDS of the
-# demo song long (16; frames after the intro's 10.5 s are counted, from vishost --benchmark), three
-# ways: the virtual clock alone (Render only), --render into a pipe that throws the frames away
-# (plus capture), and --render into the encoder (plus H.264 and AAC). Also the cost per frame of
-# capture plus encoding: the time per frame with the encoder less the time without it.
+# Offline render speed at 60 fps, as a multiple of real time, of each module in MODULES (default
+# "2 4": the 2d Spectrum Analyser, the lightest effect, and Freaky Movey Thingy, the heaviest) at
+# each of SIZES (default "640x480 1280x720 1920x1080": the plug-in at the desktop's own size on a
+# screen of that size, as render.sh --size draws; a number is a graphics mode on a 1600x1200
+# screen instead), SECONDS of the demo song long (16; frames after the intro's 10.5 s are counted,
+# from vishost --benchmark), three ways: the virtual clock alone (drawing alone), --render into a
+# pipe that throws the frames away (plus capture), and --render into the encoder (the whole
+# render: plus H.264 and AAC). Also the whole render as a share of drawing alone, and vishost's
+# own figures per frame: the capture, and the wait for the writer (the pipe and the encoder).
+# Runs from a private copy of the player folder; plugin.ini is not touched.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
-seconds=${2:-16} modules=${3:-1 2 3 4 5 6 7} modes=${4:-5 10}
-if [ -z "${VEXIL_WINE_SESSION:-}" ]; then exec "$here/../wine/wine-session.sh" "$build" "$0" "$@"; fi
-cd "$build/player"
+seconds=${2:-16} modules=${3:-2 4} sizes=${4:-640x480 1280x720 1920x1080}
+
+# One Wine session per screen size; the table's heading once.
+if [ -z "${VEXIL_WINE_SESSION:-}" ]; then
+  printf '%-7s %-10s %-22s %-22s %-22s %-9s %s\n' module size "drawing alone" "+ capture" "whole render" \
+    "share" "vishost per frame: capture, wait for the writer"
+  for size in $sizes; do
+    if [[ $size =~ ^[0-9]+$ ]]; then screen=1600x1200; else screen=$size; fi
+    VEXIL_SCREEN=$screen VEXIL_DESKTOP=$screen "$here/../wine/wine-session.sh" "$build" "$0" "$build" "$seconds" \
+      "$modules" "$size"
+  done
+  exit 0
+fi
+
+size=$sizes
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+. "$here/../lib/private-player.sh"
+copy_player_folder "$build/player" "$work/player"
+cd "$work/player"
+if [[ $size =~ ^[0-9]+$ ]]; then
+  picture=(--mode "$size")
+else
+  settings_for_exact_size "$work/player"
+  picture=(--desktop-size)
+fi
 "$WINELOADER" ./vishost.exe --write-demo "Z:${work//\//\\}\\demo.wav" 2>/dev/null
 "$WINELOADER" ./vishost.exe --list </dev/null >/dev/null 2>&1 || true
 
 # The frames a second after the intro, from the benchmark line on standard error.
 fps_of() { sed -n 's/^benchmark: .* \([0-9.]*\) fps,.*/\1/p' "$work/err" | tail -1; }
-run() {  # WAY MODULE MODE
-  local common=(--benchmark --fps 60 --seconds "$seconds" --module "$2" --mode "$3")
+# vishost's capture and writer figures (the last run's), from its encoder's benchmark line.
+encoder_figures() { sed -n 's/^benchmark: capture \([0-9.]*\) ms a frame, waited \([0-9.]*\) ms.*/\1 ms, \2 ms/p' "$work/err" | tail -1; }
+run() {  # WAY MODULE
+  local common=(--benchmark --fps 60 --seconds "$seconds" --module "$2" "${picture[@]}")
   case "$1" in
     clock) "$WINELOADER" ./vishost.exe --virtual-clock "${common[@]}" >"$work/err" 2>&1 ;;
     capture) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null | "$here/../lib/encode-video.sh" 60 none "" ;;
@@ -31,21 +58,15 @@ run() {  # WAY MODULE MODE
   fps_of
 }
 
-size_of() { case "$1" in 5) echo 640x480 ;; 10) echo 1600x1200 ;; *) echo "mode $1" ;; esac; }
-printf '%-7s %-10s %-22s %-22s %-22s %s\n' module size "Render only" "+ capture" "+ capture + encode" \
-  "capture + encode per frame"
-for mode in $modes; do
-  for module in $modules; do
-    line=()
-    for way in clock capture encode; do
-      fps=$(run "$way" "$module" "$mode")
-      line+=("$fps")
-    done
-    cost=$(awk -v a="${line[0]}" -v c="${line[2]}" 'BEGIN { if (a > 0 && c > 0) printf "%.1f ms", 1000 / c - 1000 / a; else print "?" }')
-    printf '%-7s %-10s' "$module" "$(size_of "$mode")"
-    for fps in "${line[@]}"; do
-      printf ' %-22s' "$(awk -v f="$fps" 'BEGIN { if (f > 0) printf "%.1f fps = %.2fx", f, f / 60; else print "?" }')"
-    done
-    printf ' %s\n' "$cost"
+for module in $modules; do
+  line=()
+  for way in clock capture encode; do
+    line+=("$(run "$way" "$module")")
   done
+  share=$(awk -v a="${line[0]}" -v c="${line[2]}" 'BEGIN { if (a > 0 && c > 0) printf "%.0f %%", 100 * c / a; else print "?" }')
+  printf '%-7s %-10s' "$module" "$size"
+  for fps in "${line[@]}"; do
+    printf ' %-22s' "$(awk -v f="$fps" 'BEGIN { if (f > 0) printf "%.1f fps = %.2fx", f, f / 60; else print "?" }')"
+  done
+  printf ' %-9s %s\n' "$share" "$(encoder_figures)"
 done
