@@ -98,6 +98,7 @@ check_video_choices() {  # CODEC QUALITY OUT
 check_out_writable() {  # OUT
   local folder probe why
   folder=$(dirname -- "$1")
+  if [ -e "$folder" ] && [ ! -d "$folder" ]; then say "cannot write $1: $folder is a file, not a folder"; exit 1; fi
   if ! why=$(mkdir -p -- "$folder" 2>&1); then
     say "cannot write $1: its folder $folder cannot be made (${why##*: })"; exit 1
   fi
