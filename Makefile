@@ -89,10 +89,13 @@ play: native win64
 	@tools/play.sh $(if $(PLUGIN),--plugin $(PLUGIN)) $(PLAY_OPTIONS) $(FILES)
 
 # Your own music into a video, offline on a virtual clock at 60 fps (make video FILES="a.flac b.ogg"
-# [OUT=out/video.mp4] [FORCE=1]; tools/render.sh takes names with spaces and more options).
+# [OUT=out/video.mp4] [SIZE=1080p] [QUALITY=best] [CODEC=hevc] [FORCE=1]; tools/render.sh takes names
+# with spaces and more options). The build is quiet: one line when something needs building.
 OUT ?= out/video.mp4
-video: native win64
-	@tools/render.sh $(FILES) -o $(OUT) $(if $(FORCE),--force) $(if $(PLUGIN),--plugin $(PLUGIN))
+video:
+	@tools/lib/quiet-build.sh "make video" $(MAKE) --no-print-directory native win64
+	@tools/render.sh $(FILES) -o $(OUT) $(if $(SIZE),--size $(SIZE)) $(if $(QUALITY),--quality $(QUALITY)) \
+	  $(if $(CODEC),--codec $(CODEC)) $(if $(FORCE),--force) $(if $(PLUGIN),--plugin $(PLUGIN))
 
 live: native win64
 	@tools/play.sh --live $(PLAY_OPTIONS)

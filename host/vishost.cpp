@@ -437,6 +437,7 @@ int main(int argc, char** argv) {
     std::printf("vishost: the host window received %d key presses\n", playerWindow.keysReceived.load());
   CloseHandle(thread);
   DestroyWindow(playerWindow.window);
+  if (options.benchmark) reportEncoderTimes(video);
   closeVideoEncoder(video);
   return status;
 }

@@ -24,6 +24,17 @@ RECT pictureArea() {
   return area;
 }
 
+int widthOf(const RECT& area) { return area.right - area.left; }
+int heightOf(const RECT& area) { return area.bottom - area.top; }
+size_t frameBytes(const VideoEncoder& encoder) { return size_t(widthOf(encoder.area)) * size_t(heightOf(encoder.area)) * 4; }
+
+double nowSeconds() {
+  LARGE_INTEGER t, frequency;
+  QueryPerformanceCounter(&t);
+  QueryPerformanceFrequency(&frequency);
+  return double(t.QuadPart) / double(frequency.QuadPart);
+}
+
 bool writeAll(HANDLE out, const void* data, size_t size) {
   const char* at = static_cast<const char*>(data);
   while (size > 0) {
@@ -36,11 +47,24 @@ bool writeAll(HANDLE out, const void* data, size_t size) {
   return true;
 }
 
-bool startStream(VideoEncoder& encoder, std::string& error) {
-  encoder.area = pictureArea();
-  const int width = encoder.area.right - encoder.area.left, height = encoder.area.bottom - encoder.area.top;
-  encoder.screen = GetDC(nullptr);
-  encoder.memory = encoder.screen ? CreateCompatibleDC(encoder.screen) : nullptr;
+// Writes the buffers in the order they are filled, 0, 1, 0, ..., until told to stop; after a
+// failed write it only hands the buffers back.
+DWORD WINAPI writeFrames(LPVOID parameter) {
+  VideoEncoder& encoder = *static_cast<VideoEncoder*>(parameter);
+  for (int buffer = 0;; buffer ^= 1) {
+    WaitForSingleObject(encoder.filled[buffer], INFINITE);
+    if (encoder.stopping) return 0;
+    if (!encoder.failed) {
+      if (writeAll(encoder.out, encoder.bits[buffer], frameBytes(encoder)))
+        InterlockedIncrement64(&encoder.framesWritten);
+      else
+        InterlockedExchange(&encoder.failed, 1);
+    }
+    SetEvent(encoder.emptied[buffer]);
+  }
+}
+
+HBITMAP topDownDib(HDC screen, int width, int height, void** bits) {
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -48,20 +72,39 @@ bool startStream(VideoEncoder& encoder, std::string& error) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  if (encoder.memory)
-    encoder.dib = CreateDIBSection(encoder.screen, &info, DIB_RGB_COLORS, &encoder.bits, nullptr, 0);
-  if (!encoder.dib) {
+  return CreateDIBSection(screen, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+bool startStream(VideoEncoder& encoder, std::string& error) {
+  encoder.area = pictureArea();
+  const int width = widthOf(encoder.area), height = heightOf(encoder.area);
+  encoder.screen = GetDC(nullptr);
+  encoder.memory = encoder.screen ? CreateCompatibleDC(encoder.screen) : nullptr;
+  for (int i = 0; i < 2 && encoder.memory; ++i) {
+    encoder.dib[i] = topDownDib(encoder.screen, width, height, &encoder.bits[i]);
+    encoder.filled[i] = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    encoder.emptied[i] = CreateEventA(nullptr, FALSE, TRUE, nullptr);
+  }
+  if (!encoder.dib[0] || !encoder.dib[1] || !encoder.filled[1] || !encoder.emptied[1]) {
     error = "cannot capture the screen";
     return false;
   }
-  SelectObject(encoder.memory, encoder.dib);
   char header[64];
   const int length = std::snprintf(header, sizeof header, "frames %dx%d\n", width, height);
   if (!writeAll(encoder.out, header, size_t(length))) {
     error = "the video encoder does not take the frames (is standard output a pipe to it?)";
     return false;
   }
+  encoder.writer = CreateThread(nullptr, 0, writeFrames, &encoder, 0, nullptr);
+  if (!encoder.writer) {
+    error = "cannot start the thread that writes the video";
+    return false;
+  }
   return true;
+}
+
+std::string stoppedTaking(const VideoEncoder& encoder) {
+  return "the video encoder stopped taking frames after frame " + std::to_string(encoder.framesWritten);
 }
 
 }  // namespace
@@ -79,23 +122,53 @@ bool openVideoEncoder(VideoEncoder& encoder, std::string& error) {
 }
 
 bool encodeFrame(VideoEncoder& encoder, std::string& error) {
-  if (!encoder.dib && !startStream(encoder, error)) return false;
-  const int width = encoder.area.right - encoder.area.left, height = encoder.area.bottom - encoder.area.top;
-  if (!BitBlt(encoder.memory, 0, 0, width, height, encoder.screen, encoder.area.left, encoder.area.top, SRCCOPY)) {
+  if (!encoder.writer && !startStream(encoder, error)) return false;
+  const double start = nowSeconds();
+  WaitForSingleObject(encoder.emptied[encoder.next], INFINITE);
+  const double freed = nowSeconds();
+  encoder.waitSeconds += freed - start;
+  if (encoder.failed) {
+    error = stoppedTaking(encoder);
+    return false;
+  }
+  const int buffer = encoder.next;
+  SelectObject(encoder.memory, encoder.dib[buffer]);
+  if (!BitBlt(encoder.memory, 0, 0, widthOf(encoder.area), heightOf(encoder.area), encoder.screen, encoder.area.left,
+              encoder.area.top, SRCCOPY)) {
+    SetEvent(encoder.emptied[buffer]);
     error = "cannot capture the screen";
     return false;
   }
   GdiFlush();
-  if (!writeAll(encoder.out, encoder.bits, size_t(width) * size_t(height) * 4)) {
-    error = "the video encoder stopped taking frames after frame " + std::to_string(encoder.framesWritten);
-    return false;
-  }
-  ++encoder.framesWritten;
+  encoder.captureSeconds += nowSeconds() - freed;
+  ++encoder.framesCaptured;
+  encoder.next ^= 1;
+  SetEvent(encoder.filled[buffer]);
   return true;
 }
 
+void reportEncoderTimes(const VideoEncoder& encoder) {
+  if (encoder.framesCaptured == 0) return;
+  const double frames = double(encoder.framesCaptured);
+  std::printf("benchmark: capture %.2f ms a frame, waited %.2f ms a frame for the writer (the pipe and the encoder), "
+              "%lld frames\n",
+              encoder.captureSeconds * 1000 / frames, encoder.waitSeconds * 1000 / frames, encoder.framesCaptured);
+}
+
 void closeVideoEncoder(VideoEncoder& encoder) {
-  if (encoder.dib) DeleteObject(encoder.dib);
+  if (encoder.writer) {  // every captured frame written, then the writer told to stop
+    WaitForSingleObject(encoder.emptied[0], INFINITE);
+    WaitForSingleObject(encoder.emptied[1], INFINITE);
+    encoder.stopping = 1;
+    SetEvent(encoder.filled[encoder.next]);
+    WaitForSingleObject(encoder.writer, INFINITE);
+    CloseHandle(encoder.writer);
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (encoder.dib[i]) DeleteObject(encoder.dib[i]);
+    if (encoder.filled[i]) CloseHandle(encoder.filled[i]);
+    if (encoder.emptied[i]) CloseHandle(encoder.emptied[i]);
+  }
   if (encoder.memory) DeleteDC(encoder.memory);
   if (encoder.screen) ReleaseDC(nullptr, encoder.screen);
   if (encoder.out != INVALID_HANDLE_VALUE) CloseHandle(encoder.out);

@@ -2,6 +2,9 @@
 // captured and written, raw, to the video encoder reading vishost's standard output (ffmpeg, run
 // by tools/render.sh). The stream starts with one text line "frames WIDTHxHEIGHT", then each
 // frame is WIDTH x HEIGHT pixels of 4 bytes (blue, green, red, unused), top row first.
+//
+// The picture is captured into one of two buffers and written by a thread of its own, so the pipe
+// and the encoder behind it take one frame while the plug-in draws the next.
 #pragma once
 
 #include <windows.h>
@@ -11,15 +14,25 @@
 struct VideoEncoder {
   HANDLE out = INVALID_HANDLE_VALUE;  // the encoder's pipe
   HDC screen = nullptr, memory = nullptr;
-  HBITMAP dib = nullptr;
-  void* bits = nullptr;
+  HBITMAP dib[2] = {};
+  void* bits[2] = {};
+  int next = 0;  // the buffer the next capture goes into
   RECT area = {};  // the captured rectangle on the screen
-  long long framesWritten = 0;
+  HANDLE writer = nullptr;
+  HANDLE filled[2] = {}, emptied[2] = {};  // events: a buffer waits for the writer; the writer is done with it
+  volatile LONG failed = 0;             // the writer could not write: the encoder stopped taking frames
+  volatile LONG stopping = 0;
+  long long framesCaptured = 0;
+  volatile LONG64 framesWritten = 0;
+  double captureSeconds = 0, waitSeconds = 0;  // spent capturing; waiting for the writer to free a buffer
 };
 
 // Takes the standard output for the video and points the C library's standard output at standard
 // error, so that every status line goes there. Call before anything is printed.
 bool openVideoEncoder(VideoEncoder& encoder, std::string& error);
-// Captures the picture now on the screen and writes it; the first frame fixes the size.
+// Captures the picture now on the screen and hands it to the writer; the first frame fixes the size.
+// False once the encoder stops taking frames.
 bool encodeFrame(VideoEncoder& encoder, std::string& error);
-void closeVideoEncoder(VideoEncoder& encoder);  // the encoder then sees the end of its input
+// One line on standard output: the capture's and the wait's share of each frame.
+void reportEncoderTimes(const VideoEncoder& encoder);
+void closeVideoEncoder(VideoEncoder& encoder);  // writes what is captured; the encoder then sees the end of its input

@@ -81,3 +81,17 @@ foreach(part ${REAL_FILES_PARTS})
     WORKING_DIRECTORY ${VISHOST_PLAYER_DIR})
   set_tests_properties(vishost.RealFiles.${part} PROPERTIES RESOURCE_LOCK plugin_ini TIMEOUT 180)
 endforeach()
+
+# tools/render.sh's sizes, each in a Wine session of its own at that size (1920x1080, 1080x1920,
+# 1280x720: exact size, a moving picture after the intro), the user's plugin.ini byte for byte as
+# before, also after Ctrl-C; ProRes and VP9 with the right frame counts; bad input refused at once.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  add_test(NAME vishost.RenderShSizesAreExactAndLeavePluginIniAlone
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/render_sizes_check.py ${VISHOST_PLAYER_DIR}
+      ${CMAKE_BINARY_DIR}/pictures/render-sizes --sizes)
+  add_test(NAME vishost.RenderShWritesProResAndVp9AndRefusesBadChoices
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/render_sizes_check.py ${VISHOST_PLAYER_DIR}
+      ${CMAKE_BINARY_DIR}/pictures/render-codecs --codecs)
+  set_tests_properties(vishost.RenderShSizesAreExactAndLeavePluginIniAlone PROPERTIES TIMEOUT 1200)
+  set_tests_properties(vishost.RenderShWritesProResAndVp9AndRefusesBadChoices PROPERTIES TIMEOUT 600)
+endif()
