@@ -78,7 +78,8 @@ def processes(group, prefix=None):
     found = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
-            if os.getpgid(int(pid)) == group or (prefix and wine_prefix(pid) == prefix):
+            if (os.getpgid(int(pid)) == group or (prefix and wine_prefix(pid) == prefix)) \
+                    and open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()[0] != "Z":
                 found.append(pid)
         except OSError:
             pass
@@ -111,7 +112,10 @@ def check_ended_halfway(build, out, song, how, sig=None):
     took = time.monotonic() - sent
     log += render.stderr.readlines()
     print(f"---- {name}: exit {status} after {took:.1f} s\n{''.join(log)}")
-    time.sleep(1)  # anything still on its way out
+    for _ in range(50):  # anything still on its way out, on a busy machine
+        if not processes(render.pid, prefix):
+            break
+        time.sleep(0.2)
     problems = []
     if status != (128 + sig.value if sig else 1) or took > 10:
         problems.append(f"{name}: exit {status} after {took:.1f} s")
@@ -122,7 +126,9 @@ def check_ended_halfway(build, out, song, how, sig=None):
     if len(mine) != 2 or any(map(os.path.exists, mine)):
         problems.append(f"{name}: its session and player folders, {mine}, are not both gone")
     if processes(render.pid, prefix):
-        problems.append(f"{name}: processes left: {processes(render.pid, prefix)}")
+        left = [open(f"/proc/{pid}/cmdline", "rb").read().replace(b"\0", b" ").decode(errors="replace")
+                for pid in processes(render.pid, prefix) if os.path.exists(f"/proc/{pid}")]
+        problems.append(f"{name}: processes left: {left}")
     return problems
 
 
