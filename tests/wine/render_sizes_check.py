@@ -8,8 +8,8 @@ Every render runs from a copy of the player folder whose plugin.ini holds settin
 that file is byte for byte as it was.
 --sizes: 1920x1080, 1080x1920 and 1280x720 at 10 fps of a 13 s song made here: ffprobe gives
 exactly those sizes and 130 frames; the frames at 11.5 s (after the intro) and 12.5 s are drawn
-and differ (PNGs left in OUTDIR). Each render starts a Wine session with a screen of its size, in
-the prefix wineprefix-sizes of its own.
+and differ (PNGs left in OUTDIR). Each render starts a Wine session of its own with a screen of
+its size.
 --codecs: ProRes in .mov and VP9 in .webm, with the right frame counts; bad sizes, codecs,
 qualities and an OUT that cannot be written are refused before anything starts, naming the
 accepted values.
@@ -61,9 +61,7 @@ def frame_at(video, seconds, png):
 
 def own_session():
     """Without the test's own session: render.sh starts one with a screen of the video's size."""
-    env = {k: v for k, v in os.environ.items() if k not in ("VEXIL_WINE_SESSION", "DISPLAY")}
-    env["VEXIL_PREFIX_NAME"] = "wineprefix-sizes"
-    return env
+    return {k: v for k, v in os.environ.items() if k not in ("VEXIL_WINE_SESSION", "DISPLAY")}
 
 
 def check_sizes(player, out, song):
