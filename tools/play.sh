@@ -68,13 +68,7 @@ if [ -n "$plugin" ]; then build=$(tree_for_plugin "$plugin" "$here/..") || exit 
 [ -x "$build/player/vishost.exe" ] || { say "vishost is not built: make $(basename "$build")"; exit 1; }
 plugin_args=()
 [ -z "$plugin" ] || plugin_args=(--plugin "$(winpath "$(realpath "$plugin")")")
-if [ "$list" -eq 1 ]; then
-  end_on_signals ""
-  wine_session_start "$build"
-  cd "$build/player" && "$WINELOADER" ./vishost.exe "${plugin_args[@]}" --list 2> >(drop_wine_chatter >&2) &
-  wait $!
-  exit
-fi
+[ "$list" -eq 0 ] || list_modules_and_exit "$build" "$build/player" "${plugin_args[@]}"
 if [ "$live" -eq 1 ] && [ ${#files[@]} -gt 0 ]; then say "--live plays no files"; exit 2; fi
 if [ "$live" -eq 0 ] && [ ${#files[@]} -eq 0 ]; then say "no files to play (see --help)"; exit 2; fi
 

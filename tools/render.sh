@@ -80,13 +80,7 @@ if [ -n "$plugin" ]; then build=$(tree_for_plugin "$plugin" "$here/..") || exit 
 [ -x "$player/vishost.exe" ] || { say "vishost is not built: make $(basename "$build")"; exit 1; }
 plugin_args=()
 [ -z "$plugin" ] || plugin_args=(--plugin "$(winpath "$(realpath "$plugin")")")
-if [ "$list" -eq 1 ]; then
-  end_on_signals ""
-  wine_session_start "$build"
-  cd "$player" && "$WINELOADER" ./vishost.exe "${plugin_args[@]}" --list 2> >(drop_wine_chatter >&2) &
-  wait $!
-  exit
-fi
+[ "$list" -eq 0 ] || list_modules_and_exit "$build" "$player" "${plugin_args[@]}"
 [ -n "$out" ] || usage_error "no -o OUT"
 [ ${#files[@]} -gt 0 ] || usage_error "no files to render"
 [ -z "$size" ] || size=$(video_size "$size")

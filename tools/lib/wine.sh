@@ -5,7 +5,7 @@
 #   end_on_signals CLEANUP [MSG]   SIGINT/SIGTERM/SIGHUP end every process this shell started,
 #                                  run CLEANUP, end the session, say MSG, exit 130/143/129
 #   winpath PATH, drop_wine_chatter, pe_machine DLL, tree_for_plugin DLL CHECKOUT,
-#   private_player PLAYER_DIR
+#   private_player PLAYER_DIR, list_modules_and_exit BUILD_DIR PLAYER_DIR [VISHOST_ARGS...]
 #
 # A session has a Wine prefix of its own, copied in about half a second from a template of the tree
 # (BUILD_DIR/wine-templates, made once under a lock): the programs and libraries hard-linked,
@@ -245,4 +245,16 @@ private_player() {
   mkdir -p "$wine_tree/wine-sessions" && dir=$(mktemp -d "$wine_tree/wine-sessions/player.XXXXXX") || return 1
   copy_tree "$src" "$dir/player" || return 1
   echo "$dir/player"
+}
+
+# Prints the plug-in's modules (vishost --list, with VISHOST_ARGS such as --plugin) in a session of
+# its own, and exits with vishost's status.
+list_modules_and_exit() {
+  local build=$1 player=$2
+  shift 2
+  end_on_signals ""
+  wine_session_start "$build"
+  cd "$player" && "$WINELOADER" ./vishost.exe "$@" --list 2> >(drop_wine_chatter >&2) &
+  wait $!
+  exit
 }
