@@ -44,6 +44,7 @@ const char* usageText() {
          "               [--window-event-at F:key|escape|alt-enter|minimise|restore|WxH]... [--] [FILE.wav|.mp3]...\n"
          "       vishost --render [--fps 1-240] [options] [FILE]... | ENCODER   (frames raw on standard output)\n"
          "       vishost --virtual-clock [options]   (the same clock, pictures only through --out)\n"
+         "       (on the virtual clock --stall-seconds S, 60 by default, without a frame ends the run)\n"
          "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n"
          "--plugin PATH: any vis_*.dll of vishost's width (default: Plugins\\vis_vexilumarine.dll); --module N: any\n"
          "module it lists (--list). --mode, --widescreen, --windowed, --window-size, --desktop-size are settings\n"
@@ -108,6 +109,7 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--write-demo") { if (!value(o.writeDemo)) return false; }
     else if (arg == "--capture-fps") { if (!number(o.captureFps, 1, 120)) return false; }
     else if (arg == "--resource-log") { if (!number(o.resourceLogSeconds, 1, 3600)) return false; }
+    else if (arg == "--stall-seconds") { if (!number(o.stallSeconds, 1, 3600)) return false; }
     else if (arg == "--pause") {
       if (!value(text)) return false;
       if (!toPause(text, o.pauseAt, o.pauseFor)) {

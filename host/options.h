@@ -41,6 +41,7 @@ struct HostOptions {
   double pauseAt = -1, pauseFor = 0;  // seconds after the start
   bool traceQueries = false;        // print every query of the plug-in and its answer
   int resourceLogSeconds = 0;       // > 0: print what the process holds at this interval
+  int stallSeconds = 60;            // on the virtual clock: wall time without a frame that ends the run
   std::vector<WindowEvent> windowEvents;  // keys, Alt+Enter, minimise, resize at given frames
 };
 

@@ -10,6 +10,7 @@ CRITICAL_SECTION lock;
 std::string waitingFor;
 ULONGLONG lastProgressMs = 0;
 void (*cleanUp)() = nullptr;
+int stallSeconds = 60;  // without progress for this long, the run ends
 bool watching = false;
 
 std::string textOf(HWND window) {
@@ -64,7 +65,8 @@ DWORD WINAPI watch(LPVOID) {
 
 }  // namespace
 
-void startStallWatch(void (*beforeExit)()) {
+void startStallWatch(int seconds, void (*beforeExit)()) {
+  stallSeconds = seconds;
   InitializeCriticalSection(&lock);
   cleanUp = beforeExit;
   watching = true;

@@ -426,7 +426,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vishost: cannot create the host window\n");
     return 1;
   }
-  if (options.virtualClock) startStallWatch(putSettingsBack);
+  if (options.virtualClock) startStallWatch(options.stallSeconds, putSettingsBack);
   HANDLE thread = CreateThread(nullptr, 0, visThread, nullptr, 0, nullptr);
   MSG msg;
   int status = 1;
