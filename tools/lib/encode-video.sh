@@ -2,7 +2,8 @@
 # Usage: vishost.exe --render ... | encode-video.sh [--codec C] [--quality Q] [--format F] [--size WxH] FPS OUT SECONDS WAV...
 #
 # The encoder of offline video: reads vishost --render's stream on standard input (a line
-# "frames WIDTHxHEIGHT", then raw frames of 4 bytes a pixel: blue, green, red, unused) and writes
+# "frames WIDTHxHEIGHT", then raw frames of 4 bytes a pixel: blue, green, red, unused; or
+# "frames WIDTHxHEIGHT yuv420p", then I420 frames) and writes
 # OUT with ffmpeg, the WAVs one after the other as its sound. SECONDS (may be empty) cuts the sound
 # to the video's length. OUT "none" throws the frames away (the benchmark of capture without
 # encoding).
@@ -29,8 +30,10 @@ shift 3
 python3 -c 'import fcntl; fcntl.fcntl(0, fcntl.F_SETPIPE_SZ, int(open("/proc/sys/fs/pipe-max-size").read()))' \
   2>/dev/null || true
 IFS= read -r header || { echo "encode-video: vishost sent no frames" >&2; exit 1; }
-frame_size=${header#frames }
-[[ $frame_size =~ ^[0-9]+x[0-9]+$ ]] || { echo "encode-video: vishost sent '$header', not a frame size" >&2; exit 1; }
+[[ $header =~ ^frames\ ([0-9]+x[0-9]+)(\ yuv420p)?$ ]] ||
+  { echo "encode-video: vishost sent '$header', not a frame size" >&2; exit 1; }
+frame_size=${BASH_REMATCH[1]} pixels=bgr0
+[ -z "${BASH_REMATCH[2]}" ] || pixels=yuv420p
 if [ -n "$size" ] && [ "$frame_size" != "$size" ]; then
   echo "encode-video: the plug-in drew $frame_size, not the $size asked for" >&2; exit 1
 fi
@@ -72,7 +75,7 @@ case "$format" in
 esac
 audio_inputs=() joined=""
 for i in $(seq 1 $#); do audio_inputs+=(-i "${!i}"); joined+="[$i:a]"; done
-exec ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt bgr0 -video_size "$frame_size" -framerate "$fps" -i - \
+exec ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt "$pixels" -video_size "$frame_size" -framerate "$fps" -i - \
   "${audio_inputs[@]}" -filter_complex "${joined}concat=n=$#:v=0:a=1[audio]" \
   -map 0:v -map '[audio]' "${video[@]}" \
   "${audio[@]}" ${seconds:+-t "$seconds"} "${container[@]}" -f "$format" "$out"
