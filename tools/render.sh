@@ -124,10 +124,8 @@ args=(--render --fps "$fps" --module "$module" "${plugin_args[@]}")
 [ -z "$mode" ] || args+=(--mode "$mode")
 [ -z "$seconds" ] || args+=(--seconds "$seconds")
 [ -z "$size" ] || args+=(--desktop-size)
-# The frames from the screen's memory, converted on vishost's writer thread: ProRes keeps its
-# 4:2:2 and takes the pixels as they are.
-[ -z "${VEXIL_SCREEN_FILE:-}" ] || args+=(--screen-file "$(winpath "$VEXIL_SCREEN_FILE")")
-[ "$codec" = prores ] || args+=(--yuv420p)
+mapfile -t frame_args < <(render_frame_args "$codec")
+args+=("${frame_args[@]}")
 [ -z "$capture_at" ] || { mkdir -p "$frames_out"; args+=(--capture-at "$capture_at" --out "$(winpath "$(cd "$frames_out" && pwd)")"); }
 for wav in "${wavs[@]}"; do args+=("$(winpath "$wav")"); done
 

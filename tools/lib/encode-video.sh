@@ -39,12 +39,15 @@ if [ -n "$size" ] && [ "$frame_size" != "$size" ]; then
 fi
 [ "$out" != none ] || exec cat >/dev/null
 
-# The video encoder's settings for CODEC at QUALITY. H.264 "good" is what every render had before
-# there was a choice; "draft" is for a quick look, "best" for an upload that is encoded again.
+# The video encoder's settings for CODEC at QUALITY: "draft" is for a quick look, "best" for an
+# upload that is encoded again. H.264 "good" is x264's fastest analysis with its better entropy
+# coder, B-frames, the deblocking filter and adaptive quantisation: on the 2d Spectrum Analyser at
+# 1920x1080 it takes 25 ms of processor time a frame where "superfast" (at CRF 18, the renders'
+# setting before) took 41, at an SSIM of 0.9909 to 0.9905 and a tenth more bytes.
 video_settings() {
   case "$codec/$quality" in
     h264/draft) echo "-c:v libx264 -preset ultrafast -crf 23 -pix_fmt yuv420p" ;;
-    h264/good) echo "-c:v libx264 -preset superfast -crf 18 -pix_fmt yuv420p" ;;
+    h264/good) echo "-c:v libx264 -preset ultrafast -crf 17 -x264-params bframes=3:cabac=1:aq-mode=1:deblock=1 -pix_fmt yuv420p" ;;
     h264/best) echo "-c:v libx264 -preset slow -crf 14 -pix_fmt yuv420p" ;;
     hevc/draft) echo "-c:v libx265 -preset ultrafast -crf 26 -pix_fmt yuv420p -tag:v hvc1 -x265-params log-level=error" ;;
     hevc/good) echo "-c:v libx265 -preset superfast -crf 21 -pix_fmt yuv420p -tag:v hvc1 -x265-params log-level=error" ;;
@@ -75,7 +78,10 @@ case "$format" in
 esac
 audio_inputs=() joined=""
 for i in $(seq 1 $#); do audio_inputs+=(-i "${!i}"); joined+="[$i:a]"; done
-exec ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt "$pixels" -video_size "$frame_size" -framerate "$fps" -i - \
+# The encoder runs at the lowest priority: the plug-in's drawing, which the encoder waits for
+# anyway, goes first, and the encoder takes the processor time the drawing leaves (on two cores
+# the whole render went from 74 % of the speed of drawing alone to 92 % at 1920x1080).
+exec nice -n 19 ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt "$pixels" -video_size "$frame_size" -framerate "$fps" -i - \
   "${audio_inputs[@]}" -filter_complex "${joined}concat=n=$#:v=0:a=1[audio]" \
   -map 0:v -map '[audio]' "${video[@]}" \
   "${audio[@]}" ${seconds:+-t "$seconds"} "${container[@]}" -f "$format" "$out"
