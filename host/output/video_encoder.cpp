@@ -48,11 +48,11 @@ bool writeAll(HANDLE out, const void* data, size_t size) {
   return true;
 }
 
-// Writes the buffers in the order they are filled, 0, 1, 0, ..., until told to stop; after a
+// Writes the buffers in the order they are filled, 0, 1, 2, 3, 0, ..., until told to stop; after a
 // failed write it only hands the buffers back.
 DWORD WINAPI writeFrames(LPVOID parameter) {
   VideoEncoder& encoder = *static_cast<VideoEncoder*>(parameter);
-  for (int buffer = 0;; buffer ^= 1) {
+  for (int buffer = 0;; buffer = (buffer + 1) % videoBuffers) {
     WaitForSingleObject(encoder.filled[buffer], INFINITE);
     if (encoder.stopping) return 0;
     if (!encoder.failed) {
@@ -89,12 +89,12 @@ bool startStream(VideoEncoder& encoder, std::string& error) {
   const int width = widthOf(encoder.area), height = heightOf(encoder.area);
   encoder.screen = GetDC(nullptr);
   encoder.memory = encoder.screen ? CreateCompatibleDC(encoder.screen) : nullptr;
-  for (int i = 0; i < 2 && encoder.memory; ++i) {
+  for (int i = 0; i < videoBuffers && encoder.memory; ++i) {
     encoder.dib[i] = topDownDib(encoder.screen, width, height, &encoder.bits[i]);
     encoder.filled[i] = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     encoder.emptied[i] = CreateEventA(nullptr, FALSE, TRUE, nullptr);
   }
-  if (!encoder.dib[0] || !encoder.dib[1] || !encoder.filled[1] || !encoder.emptied[1]) {
+  if (!encoder.dib[videoBuffers - 1] || !encoder.filled[videoBuffers - 1] || !encoder.emptied[videoBuffers - 1]) {
     error = "cannot capture the screen";
     return false;
   }
@@ -134,7 +134,7 @@ bool samePictures(const void* a, const void* b, size_t bytes) {
 // the file is used from now on only when it showed the same picture.
 bool captureFirstFrame(VideoEncoder& encoder, int buffer) {
   if (!captureThroughX(encoder, buffer)) return false;
-  uint8_t* other = static_cast<uint8_t*>(encoder.bits[buffer ^ 1]);
+  uint8_t* other = static_cast<uint8_t*>(encoder.bits[(buffer + 1) % videoBuffers]);
   if (!readScreenFile(encoder.screenFile, encoder.screen, encoder.area, other) ||
       !samePictures(encoder.bits[buffer], other, frameBytes(encoder))) {
     std::fprintf(stderr, "vishost: the screen file does not show the plug-in's picture; frames come through the X server\n");
@@ -187,7 +187,7 @@ bool encodeFrame(VideoEncoder& encoder, std::string& error) {
   }
   encoder.captureSeconds += nowSeconds() - freed;
   ++encoder.framesCaptured;
-  encoder.next ^= 1;
+  encoder.next = (encoder.next + 1) % videoBuffers;
   SetEvent(encoder.filled[buffer]);
   return true;
 }
@@ -202,14 +202,13 @@ void reportEncoderTimes(const VideoEncoder& encoder) {
 
 void closeVideoEncoder(VideoEncoder& encoder) {
   if (encoder.writer) {  // every captured frame written, then the writer told to stop
-    WaitForSingleObject(encoder.emptied[0], INFINITE);
-    WaitForSingleObject(encoder.emptied[1], INFINITE);
+    for (HANDLE emptied : encoder.emptied) WaitForSingleObject(emptied, INFINITE);
     encoder.stopping = 1;
     SetEvent(encoder.filled[encoder.next]);
     WaitForSingleObject(encoder.writer, INFINITE);
     CloseHandle(encoder.writer);
   }
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < videoBuffers; ++i) {
     if (encoder.dib[i]) DeleteObject(encoder.dib[i]);
     if (encoder.filled[i]) CloseHandle(encoder.filled[i]);
     if (encoder.emptied[i]) CloseHandle(encoder.emptied[i]);
