@@ -126,13 +126,12 @@ def blank_screen_file(path, width=1600, height=1200):
 
 
 def check_screen_files(emulator, vishost, out, first_frames):
-    problems = []
-    blank, song = f"{out}/blank-screen", f"{out}/not-a-screen"
+    problems, blank, song = [], f"{out}/blank-screen", f"{out}/not-a-screen"
     blank_screen_file(blank)
     open(song, "wb").write(b"RIFF" + bytes(60))
     *frames, errors = render_frames(emulator, vishost, ["--module", "0", "--fps", "20", "--frames", "20",
                                                         "--screen-file", winpath(blank)])
-    if "does not show the plug-in's picture" not in errors or [hashlib.md5(f).hexdigest() for _, _, f in frames] != first_frames:
+    if "does not show the plug-in's picture" not in errors or [hashlib.md5(f).hexdigest() for *_, f in frames] != first_frames:
         problems.append(f"a screen file of another picture was not left for the X connection: {errors.strip()[-300:]}")
     status, text = run([emulator, vishost, "--render", "--frames", "5", "--screen-file", winpath(song)])
     if status == 0 or "is too short for a screen" not in text:
