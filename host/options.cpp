@@ -42,7 +42,9 @@ const char* usageText() {
          "               [--write-demo PATH.wav] [--pause AT:FOR] [--trace-queries]\n"
          "               [--resource-log S] [--windowed] [--window-size WxH] [--desktop-size] [--start S]\n"
          "               [--window-event-at F:key|escape|alt-enter|minimise|restore|WxH]... [--] [FILE.wav|.mp3]...\n"
-         "       vishost --render [--fps 1-240] [options] [FILE]... | ENCODER   (frames raw on standard output)\n"
+         "       vishost --render [--fps 1-240] [--yuv420p] [--screen-file PATH] [options] [FILE]... | ENCODER\n"
+         "               (frames raw on standard output: 4 bytes a pixel, or I420 with --yuv420p; --screen-file:\n"
+         "               the X server's screen file, Xvfb -fbdir's Xvfb_screen0, read instead of the X connection)\n"
          "       vishost --virtual-clock [options]   (the same clock, pictures only through --out)\n"
          "       (on the virtual clock --stall-seconds S, 60 by default, without a frame ends the run)\n"
          "       vishost --live [--live-source NAME] [options]   (raw s16le stereo 44100 Hz PCM on standard input)\n"
@@ -101,6 +103,8 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
     else if (arg == "--mute") o.mute = true;
     else if (arg == "--live") o.live = true;
     else if (arg == "--render") o.render = o.virtualClock = true;
+    else if (arg == "--yuv420p") o.yuv420p = true;
+    else if (arg == "--screen-file") { if (!value(o.screenFile)) return false; }
     else if (arg == "--virtual-clock") o.virtualClock = true;
     else if (arg == "--live-source") { if (!value(o.liveSource)) return false; }
     else if (arg == "--player-timing") o.playerTiming = true;
@@ -157,6 +161,10 @@ bool parseOptions(int argc, char** argv, HostOptions& o, std::string& error) {
   }
   if (o.virtualClock && (o.live || o.playerTiming || o.pauseAt >= 0)) {
     error = "--render and --virtual-clock keep time of their own: not with --live, --player-timing or --pause";
+    return false;
+  }
+  if ((o.yuv420p || !o.screenFile.empty()) && !o.render) {
+    error = "--yuv420p and --screen-file are ways of --render";
     return false;
   }
   if (o.virtualClock && o.fps > 240) {

@@ -37,6 +37,8 @@ struct HostOptions {
   std::string writeDemo;            // write the demo song as a WAV file and exit
   bool virtualClock = false;        // the plug-in's time and the playlist follow the frame number
   bool render = false;              // the virtual clock, and every frame raw to standard output
+  bool yuv420p = false;             // --render's frames in I420
+  std::string screenFile;           // --render reads the frames from the X server's screen file
   // Test hooks.
   double pauseAt = -1, pauseFor = 0;  // seconds after the start
   bool traceQueries = false;        // print every query of the plug-in and its answer

@@ -406,7 +406,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.writeDemo.empty()) return writeDemoSong(options.writeDemo);
-  if (options.render && !openVideoEncoder(video, error)) {
+  if (options.render && !openVideoEncoder(video, options.screenFile, options.yuv420p, error)) {
     std::fprintf(stderr, "vishost: %s\n", error.c_str());
     return 1;
   }

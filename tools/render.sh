@@ -124,6 +124,8 @@ args=(--render --fps "$fps" --module "$module" "${plugin_args[@]}")
 [ -z "$mode" ] || args+=(--mode "$mode")
 [ -z "$seconds" ] || args+=(--seconds "$seconds")
 [ -z "$size" ] || args+=(--desktop-size)
+mapfile -t frame_args < <(render_frame_args "$codec")
+args+=("${frame_args[@]}")
 [ -z "$capture_at" ] || { mkdir -p "$frames_out"; args+=(--capture-at "$capture_at" --out "$(winpath "$(cd "$frames_out" && pwd)")"); }
 for wav in "${wavs[@]}"; do args+=("$(winpath "$wav")"); done
 

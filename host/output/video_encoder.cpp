@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "plugin_window.h"
+#include "yuv_frame.h"
 
 namespace {
 
@@ -47,15 +48,23 @@ bool writeAll(HANDLE out, const void* data, size_t size) {
   return true;
 }
 
-// Writes the buffers in the order they are filled, 0, 1, 0, ..., until told to stop; after a
+// Writes the buffers in the order they are filled, 0, 1, 2, 3, 0, ..., until told to stop; after a
 // failed write it only hands the buffers back.
 DWORD WINAPI writeFrames(LPVOID parameter) {
   VideoEncoder& encoder = *static_cast<VideoEncoder*>(parameter);
-  for (int buffer = 0;; buffer ^= 1) {
+  for (int buffer = 0;; buffer = (buffer + 1) % videoBuffers) {
     WaitForSingleObject(encoder.filled[buffer], INFINITE);
     if (encoder.stopping) return 0;
     if (!encoder.failed) {
-      if (writeAll(encoder.out, encoder.bits[buffer], frameBytes(encoder)))
+      const void* picture = encoder.bits[buffer];
+      size_t bytes = frameBytes(encoder);
+      if (encoder.i420) {
+        bgrxToI420(static_cast<const uint8_t*>(picture), size_t(widthOf(encoder.area)) * 4, widthOf(encoder.area),
+                   heightOf(encoder.area), encoder.converted.data());
+        picture = encoder.converted.data();
+        bytes = encoder.converted.size();
+      }
+      if (writeAll(encoder.out, picture, bytes))
         InterlockedIncrement64(&encoder.framesWritten);
       else
         InterlockedExchange(&encoder.failed, 1);
@@ -80,17 +89,19 @@ bool startStream(VideoEncoder& encoder, std::string& error) {
   const int width = widthOf(encoder.area), height = heightOf(encoder.area);
   encoder.screen = GetDC(nullptr);
   encoder.memory = encoder.screen ? CreateCompatibleDC(encoder.screen) : nullptr;
-  for (int i = 0; i < 2 && encoder.memory; ++i) {
+  for (int i = 0; i < videoBuffers && encoder.memory; ++i) {
     encoder.dib[i] = topDownDib(encoder.screen, width, height, &encoder.bits[i]);
     encoder.filled[i] = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     encoder.emptied[i] = CreateEventA(nullptr, FALSE, TRUE, nullptr);
   }
-  if (!encoder.dib[0] || !encoder.dib[1] || !encoder.filled[1] || !encoder.emptied[1]) {
+  if (!encoder.dib[videoBuffers - 1] || !encoder.filled[videoBuffers - 1] || !encoder.emptied[videoBuffers - 1]) {
     error = "cannot capture the screen";
     return false;
   }
+  if (encoder.i420) encoder.converted.resize(i420Bytes(width, height));
   char header[64];
-  const int length = std::snprintf(header, sizeof header, "frames %dx%d\n", width, height);
+  const int length =
+      std::snprintf(header, sizeof header, "frames %dx%d%s\n", width, height, encoder.i420 ? " yuv420p" : "");
   if (!writeAll(encoder.out, header, size_t(length))) {
     error = "the video encoder does not take the frames (is standard output a pipe to it?)";
     return false;
@@ -103,13 +114,50 @@ bool startStream(VideoEncoder& encoder, std::string& error) {
   return true;
 }
 
+bool captureThroughX(VideoEncoder& encoder, int buffer) {
+  SelectObject(encoder.memory, encoder.dib[buffer]);
+  const bool ok = BitBlt(encoder.memory, 0, 0, widthOf(encoder.area), heightOf(encoder.area), encoder.screen,
+                         encoder.area.left, encoder.area.top, SRCCOPY);
+  GdiFlush();
+  return ok;
+}
+
+// Blue, green and red of every pixel the same (the fourth byte is unused either way).
+bool samePictures(const void* a, const void* b, size_t bytes) {
+  const uint8_t *p = static_cast<const uint8_t*>(a), *q = static_cast<const uint8_t*>(b);
+  for (size_t i = 0; i < bytes; i += 4)
+    if (p[i] != q[i] || p[i + 1] != q[i + 1] || p[i + 2] != q[i + 2]) return false;
+  return true;
+}
+
+// The first frame through the X server into BUFFER, and from the screen file into the other one:
+// the file is used from now on only when it showed the same picture.
+bool captureFirstFrame(VideoEncoder& encoder, int buffer) {
+  if (!captureThroughX(encoder, buffer)) return false;
+  uint8_t* other = static_cast<uint8_t*>(encoder.bits[(buffer + 1) % videoBuffers]);
+  if (!readScreenFile(encoder.screenFile, encoder.screen, encoder.area, other) ||
+      !samePictures(encoder.bits[buffer], other, frameBytes(encoder))) {
+    std::fprintf(stderr, "vishost: the screen file does not show the plug-in's picture; frames come through the X server\n");
+    closeScreenFile(encoder.screenFile);
+  }
+  return true;
+}
+
+bool capture(VideoEncoder& encoder, int buffer) {
+  if (!encoder.screenFile.view) return captureThroughX(encoder, buffer);
+  if (encoder.framesCaptured == 0) return captureFirstFrame(encoder, buffer);
+  return readScreenFile(encoder.screenFile, encoder.screen, encoder.area, static_cast<uint8_t*>(encoder.bits[buffer]));
+}
+
 std::string stoppedTaking(const VideoEncoder& encoder) {
   return "the video encoder stopped taking frames after frame " + std::to_string(encoder.framesWritten);
 }
 
 }  // namespace
 
-bool openVideoEncoder(VideoEncoder& encoder, std::string& error) {
+bool openVideoEncoder(VideoEncoder& encoder, const std::string& screenFile, bool i420, std::string& error) {
+  encoder.i420 = i420;
+  if (!screenFile.empty() && !openScreenFile(encoder.screenFile, screenFile, error)) return false;
   // The video keeps a handle of its own; the C library's standard output becomes standard error.
   if (!DuplicateHandle(GetCurrentProcess(), GetStdHandle(STD_OUTPUT_HANDLE), GetCurrentProcess(), &encoder.out, 0,
                        FALSE, DUPLICATE_SAME_ACCESS)) {
@@ -132,17 +180,14 @@ bool encodeFrame(VideoEncoder& encoder, std::string& error) {
     return false;
   }
   const int buffer = encoder.next;
-  SelectObject(encoder.memory, encoder.dib[buffer]);
-  if (!BitBlt(encoder.memory, 0, 0, widthOf(encoder.area), heightOf(encoder.area), encoder.screen, encoder.area.left,
-              encoder.area.top, SRCCOPY)) {
+  if (!capture(encoder, buffer)) {
     SetEvent(encoder.emptied[buffer]);
     error = "cannot capture the screen";
     return false;
   }
-  GdiFlush();
   encoder.captureSeconds += nowSeconds() - freed;
   ++encoder.framesCaptured;
-  encoder.next ^= 1;
+  encoder.next = (encoder.next + 1) % videoBuffers;
   SetEvent(encoder.filled[buffer]);
   return true;
 }
@@ -157,18 +202,18 @@ void reportEncoderTimes(const VideoEncoder& encoder) {
 
 void closeVideoEncoder(VideoEncoder& encoder) {
   if (encoder.writer) {  // every captured frame written, then the writer told to stop
-    WaitForSingleObject(encoder.emptied[0], INFINITE);
-    WaitForSingleObject(encoder.emptied[1], INFINITE);
+    for (HANDLE emptied : encoder.emptied) WaitForSingleObject(emptied, INFINITE);
     encoder.stopping = 1;
     SetEvent(encoder.filled[encoder.next]);
     WaitForSingleObject(encoder.writer, INFINITE);
     CloseHandle(encoder.writer);
   }
-  for (int i = 0; i < 2; ++i) {
+  for (int i = 0; i < videoBuffers; ++i) {
     if (encoder.dib[i]) DeleteObject(encoder.dib[i]);
     if (encoder.filled[i]) CloseHandle(encoder.filled[i]);
     if (encoder.emptied[i]) CloseHandle(encoder.emptied[i]);
   }
+  closeScreenFile(encoder.screenFile);
   if (encoder.memory) DeleteDC(encoder.memory);
   if (encoder.screen) ReleaseDC(nullptr, encoder.screen);
   if (encoder.out != INVALID_HANDLE_VALUE) CloseHandle(encoder.out);

@@ -7,7 +7,10 @@ Alone: tools/render.sh of a tagged FLAC, a file that is not audio and a tagged O
 through the 2d Spectrum Analyser: one line for the broken file; H.264 (yuv420p) and AAC, index
 first; as many frames as the decoded music lasts times 60 (+-1); each title in the frames taken
 at 11 s and 13.5 s. An existing OUT stays without --force; --fps 500 and no decodable file are refused.
---twice: vishost --render of "All effects" twice gives the same frames.
+--twice: vishost --render of "All effects" twice gives the same frames: once through the X
+connection, once from the session's screen file (--screen-file). A screen file that shows
+another picture is said and left for the X connection (the frames stay right); a file that is
+no screen is refused.
 --click: silence and one click through the 2d Spectrum Analyser (still in silence): the picture
 first changes on the frame whose sound, the module's latency ahead, first holds the click (+-1).
 """
@@ -114,10 +117,36 @@ def render_frames(emulator, vishost, args):
     render.wait(timeout=60)
 
 
+def blank_screen_file(path, width=1600, height=1200):
+    """A screen file as Xvfb writes it (XWD, 24 bits in 4 bytes a pixel) that is never drawn into."""
+    fields = [100, 7, 2, 24, width, height, 0, 0, 32, 0, 32, 32, width * 4, 4, 0xFF0000, 0xFF00, 0xFF, 8, 0, 0,
+              width, height, 0, 0, 0]
+    with open(path, "wb") as f:
+        f.write(b"".join(v.to_bytes(4, "big") for v in fields) + bytes(width * height * 4))
+
+
+def check_screen_files(emulator, vishost, out, first_frames):
+    problems, blank, song = [], f"{out}/blank-screen", f"{out}/not-a-screen"
+    blank_screen_file(blank)
+    open(song, "wb").write(b"RIFF" + bytes(60))
+    *frames, errors = render_frames(emulator, vishost, ["--module", "0", "--fps", "20", "--frames", "20",
+                                                        "--screen-file", winpath(blank)])
+    if "does not show the plug-in's picture" not in errors or [hashlib.md5(f).hexdigest() for *_, f in frames] != first_frames:
+        problems.append(f"a screen file of another picture was not left for the X connection: {errors.strip()[-300:]}")
+    status, text = run([emulator, vishost, "--render", "--frames", "5", "--screen-file", winpath(song)])
+    if status == 0 or "is too short for a screen" not in text:
+        problems.append(f"a file that is no screen was not refused ({status}: {text.strip()[-300:]})")
+    return problems
+
+
 def check_twice(emulator, vishost, out):
     runs = []
+    screen_file = ["--screen-file", winpath(os.environ["VEXIL_SCREEN_FILE"])] if "VEXIL_SCREEN_FILE" in os.environ else []
     for number in (1, 2):
-        *frames, _ = render_frames(emulator, vishost, ["--module", "0", "--fps", "20", "--seconds", "14"])
+        *frames, errors = render_frames(emulator, vishost, ["--module", "0", "--fps", "20", "--seconds", "14"] +
+                                        (screen_file if number == 2 else []))
+        if "does not show" in errors:
+            print(errors)
         width, height, picture = frames[239]  # 11.95 s: an effect after the intro
         subprocess.run(["convert", "-size", f"{width}x{height}", "-depth", "8", "bgra:-", "-alpha", "off",
                         f"{out}/run{number}-frame240.png"], input=picture)
@@ -129,7 +158,9 @@ def check_twice(emulator, vishost, out):
         problems.append("most frames repeat the one before: the pictures do not move")
     if differing or len(runs[0]) != len(runs[1]):
         problems.append(f"the renders differ in frames {differing[:10]}")
-    return problems
+    if not screen_file:
+        problems.append("the session keeps no screen file (VEXIL_SCREEN_FILE)")
+    return problems + check_screen_files(emulator, vishost, out, runs[0][:20])
 
 
 def check_click(emulator, vishost, out, click_at=12.5, rate=44100):

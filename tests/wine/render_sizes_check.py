@@ -8,8 +8,9 @@ Every render runs from a copy of the player folder whose plugin.ini holds settin
 that file is byte for byte as it was.
 --sizes: 1920x1080, 1080x1920 and 1280x720 at 10 fps of a 13 s song made here: ffprobe gives
 exactly those sizes and 130 frames; the frames at 11.5 s (after the intro) and 12.5 s are drawn
-and differ (PNGs left in OUTDIR). Each render starts a Wine session of its own with a screen of
-its size.
+and differ (PNGs left in OUTDIR); and the video's 115th frame shows, colour for colour, the picture
+vishost captured from the screen at that frame (the neighbouring frames differ by 5 and more). Each render starts a Wine session of its own with
+a screen of its size.
 --codecs: ProRes in .mov and VP9 in .webm, with the right frame counts; bad sizes, codecs,
 qualities and an OUT that cannot be written are refused before anything starts, naming the
 accepted values.
@@ -59,6 +60,22 @@ def frame_at(video, seconds, png):
                           stdout=subprocess.PIPE, check=True).stdout
 
 
+def rgb_of(source, *select):
+    return subprocess.run(["ffmpeg", "-v", "error", "-i", source, *select, "-frames:v", "1", "-f", "rawvideo",
+                           "-pix_fmt", "rgb24", "-"], stdout=subprocess.PIPE, check=True).stdout
+
+
+def differs_from_capture(video, frame, bmp):
+    """The mean difference of each colour channel between the video's FRAME and vishost's BMP of it.
+
+    The video's frames are taken from the screen's memory and converted to YUV by vishost; a
+    picture from the wrong place, a channel swapped or a colour shifted shows up here."""
+    shown, captured = rgb_of(video, "-vf", f"select=eq(n\\,{frame})"), rgb_of(bmp)
+    if len(shown) != len(captured):
+        return [255.0] * 3
+    return [sum(abs(a - b) for a, b in zip(shown[c::3], captured[c::3])) / (len(shown) // 3) for c in range(3)]
+
+
 def own_session():
     """Without the test's own session: render.sh starts one with a screen of the video's size."""
     return {k: v for k, v in os.environ.items() if k not in ("VEXIL_WINE_SESSION", "DISPLAY")}
@@ -67,8 +84,9 @@ def own_session():
 def check_sizes(player, out, song):
     problems = []
     for size in ("1920x1080", "1080x1920", "1280x720"):
-        video = f"{out}/{size}.mp4"
-        status, text = render(player, song, "-o", video, "--size", size, "--fps", "10", "--module", "2", env=own_session())
+        video, captures = f"{out}/{size}.mp4", f"{out}/{size}-captures"
+        status, text = render(player, song, "-o", video, "--size", size, "--fps", "10", "--module", "2",
+                              "--capture-at", "115", "--frames-out", captures, env=own_session())
         print(text[-600:])
         if status != 0:
             problems.append(f"--size {size}: render.sh exited with {status}")
@@ -83,6 +101,11 @@ def check_sizes(player, out, song):
         print(f"{size}: {lit:.0%} of the picture lit at 11.5 s; mean change {changed:.1f} by 12.5 s")
         if lit < 0.1 or changed < 2:
             problems.append(f"--size {size}: nothing drawn after the intro, or a still picture")
+        apart = differs_from_capture(video, 114, f"{captures}/module2-frame00115.bmp")  # vishost counts from 1
+        print(f"{size}: frame 115 differs from vishost's capture by " + ", ".join(f"{d:.2f}" for d in apart) +
+              " (red, green, blue)")
+        if max(apart) > 4:
+            problems.append(f"--size {size}: the video's frame 115 is not the picture on the screen at that frame")
     # Ctrl-C halfway through a render: no video, and the settings as they were.
     video = f"{out}/interrupted.mp4"
     started = subprocess.Popen([RENDER, "--player", player, song, "-o", video, "--size", "1280x720", "--fps", "10"],

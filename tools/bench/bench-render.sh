@@ -7,8 +7,8 @@
 # screen of that size, as render.sh --size draws; a number is a graphics mode on a 1600x1200
 # screen instead), SECONDS of the demo song long (16; frames after the intro's 10.5 s are counted,
 # from vishost --benchmark), three ways: the virtual clock alone (drawing alone), --render into a
-# pipe that throws the frames away (plus capture), and --render into the encoder (the whole
-# render: plus H.264 and AAC). Also the whole render as a share of drawing alone, and vishost's
+# pipe that throws the frames away (plus capture and conversion), and --render into the encoder
+# (the whole render: plus H.264 and AAC), its frames taken as render.sh takes them. Also the whole render as a share of drawing alone, and vishost's
 # own figures per frame: the capture, and the wait for the writer (the pipe and the encoder).
 # Runs from a private copy of the player folder; plugin.ini is not touched.
 set -euo pipefail
@@ -37,12 +37,13 @@ for size in $sizes; do (
   fps_of() { sed -n 's/^benchmark: .* \([0-9.]*\) fps,.*/\1/p' "$work/err" | tail -1; }
   # vishost's capture and writer figures (the last run's), from its encoder's benchmark line.
   encoder_figures() { sed -n 's/^benchmark: capture \([0-9.]*\) ms a frame, waited \([0-9.]*\) ms.*/\1 ms, \2 ms/p' "$work/err" | tail -1; }
+  mapfile -t frame_args < <(render_frame_args h264)
   run() {  # WAY MODULE
     local common=(--benchmark --fps 60 --seconds "$seconds" --module "$2" "${picture[@]}")
     case "$1" in
       clock) "$WINELOADER" ./vishost.exe --virtual-clock "${common[@]}" >"$work/err" 2>&1 ;;
-      capture) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null | "$here/../lib/encode-video.sh" 60 none "" ;;
-      encode) "$WINELOADER" ./vishost.exe --render "${common[@]}" 2>"$work/err" </dev/null |
+      capture) "$WINELOADER" ./vishost.exe --render "${common[@]}" "${frame_args[@]}" 2>"$work/err" </dev/null | "$here/../lib/encode-video.sh" 60 none "" ;;
+      encode) "$WINELOADER" ./vishost.exe --render "${common[@]}" "${frame_args[@]}" 2>"$work/err" </dev/null |
                 "$here/../lib/encode-video.sh" 60 "$work/video.mp4" "$seconds" "$work/demo.wav" ;;
     esac
     fps_of

@@ -116,3 +116,11 @@ settings_for_exact_size() {  # PLAYER_DIR
   [ -f "$ini" ] || return 0
   sed -i -E '/^(windowed|widescreen|desktop size)=/Id' "$ini"
 }
+
+# vishost's arguments for the frames of a render in CODEC: read from the session's screen file
+# (when the Xvfb keeps one) and converted to I420 on vishost's writer thread; ProRes keeps its
+# 4:2:2 and takes the pixels as they are. One argument a line.
+render_frame_args() {  # CODEC
+  [ -z "${VEXIL_SCREEN_FILE:-}" ] || printf '%s\n' --screen-file "$(winpath "$VEXIL_SCREEN_FILE")"
+  [ "$1" = prores ] || echo --yuv420p
+}

@@ -19,9 +19,12 @@
 # made. The environment can change the session: VEXIL_SCREEN=WxH (the Xvfb's size, 1600x1200),
 # VEXIL_DESKTOP=WxH or none (Wine's virtual desktop, the screen's size by default; none: Wine's
 # windows are plain X windows).
+#
+# The session's Xvfb keeps its screen in a file in memory (-fbdir; VEXIL_SCREEN_FILE names it): a
+# render reads its frames from there (vishost --screen-file) rather than through the X connection.
 
 wine_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-wine_session_dir="" wine_session_xvfb=""
+wine_session_dir="" wine_session_xvfb="" wine_session_screen_dir=""
 
 winpath() { echo "Z:${1//\//\\}"; }
 
@@ -152,12 +155,14 @@ tree_for_plugin() {
 # ---- the session ----
 
 start_xvfb() {
-  local fdfile="$wine_session_dir/display"
-  Xvfb -displayfd 5 -screen 0 "$1x24" -nolisten tcp 5>"$fdfile" 2>/dev/null &
+  local fdfile="$wine_session_dir/display" memory=/dev/shm
+  [ -d "$memory" ] && [ -w "$memory" ] || memory=${TMPDIR:-/tmp}
+  wine_session_screen_dir=$(mktemp -d "$memory/vexil-screen.XXXXXX") || return 1
+  Xvfb -displayfd 5 -screen 0 "$1x24" -fbdir "$wine_session_screen_dir" -nolisten tcp 5>"$fdfile" 2>/dev/null &
   wine_session_xvfb=$!
   for _ in $(seq 1 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
   [ -s "$fdfile" ] || { echo "wine: Xvfb did not start" >&2; return 1; }
-  export DISPLAY=":$(head -n1 "$fdfile")"
+  export DISPLAY=":$(head -n1 "$fdfile")" VEXIL_SCREEN_FILE=$wine_session_screen_dir/Xvfb_screen0
 }
 
 wine_session_start() {
@@ -167,6 +172,7 @@ wine_session_start() {
   local desktop=${VEXIL_DESKTOP:-$screen}
   mkdir -p "$wine_tree/wine-sessions"
   wine_session_dir=$(mktemp -d "$wine_tree/wine-sessions/session.XXXXXX") || return 1
+  unset VEXIL_SCREEN_FILE
   if [ "${VEXIL_USE_DISPLAY:-}" != 1 ] || [ -z "${DISPLAY:-}" ]; then start_xvfb "$screen" || return 1; fi
   template=$(wine_template "$desktop") || return 1
   copy_tree "$template" "$wine_session_dir/prefix" || { echo "wine: could not copy $template" >&2; return 1; }
@@ -185,8 +191,8 @@ wine_session_stop() {
     timeout 10 "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
   if [ -n "$wine_session_xvfb" ]; then kill "$wine_session_xvfb" 2>/dev/null || true; wait "$wine_session_xvfb" 2>/dev/null || true; fi
-  rm -rf "$wine_session_dir"
-  wine_session_dir="" wine_session_xvfb=""
+  rm -rf "$wine_session_dir" ${wine_session_screen_dir:+"$wine_session_screen_dir"}
+  wine_session_dir="" wine_session_xvfb="" wine_session_screen_dir="" wine_session_screen_dir=""
 }
 
 # ---- ending cleanly ----
